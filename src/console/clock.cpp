@@ -1,0 +1,128 @@
+// The two clocks. Real: the system clock, and the retrace wait sleeps until the next 60 Hz tick.
+// Virtual: time made of audio samples at 44100 Hz from a fixed time of day; only mixing, the
+// retrace wait and sleeps move it, so a run is the same on every machine and as fast as the CPU.
+#include <time.h>
+
+#include <cerrno>
+
+#include "console/internal.h"
+
+namespace con {
+
+namespace {
+
+constexpr time_t VIRTUAL_EPOCH_SECONDS = 1000000000;  // the virtual clock's time of day at start
+constexpr suseconds_t VIRTUAL_EPOCH_MICROS = 250000;
+
+int64_t samples = 0;       // virtual clock
+timespec real_start{};     // real clock, monotonic
+int64_t last_present_tick = -1;
+int64_t last_present_ns = 0;
+bool waited_since_present = false;
+
+int64_t real_ns() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (t.tv_sec - real_start.tv_sec) * 1000000000LL + (t.tv_nsec - real_start.tv_nsec);
+}
+
+void sleep_until_ns(int64_t ns) {
+    timespec t = real_start;
+    ns += t.tv_nsec;
+    t.tv_sec += ns / 1000000000LL;
+    t.tv_nsec = ns % 1000000000LL;
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
+        if (con_quit_requested()) return;
+    }
+}
+
+}  // namespace
+
+void start_clock() {
+    samples = 0;
+    clock_gettime(CLOCK_MONOTONIC, &real_start);
+    last_present_tick = -1;
+    last_present_ns = 0;
+}
+
+int64_t virtual_samples() { return samples; }
+
+void advance_virtual(int64_t to) {
+    if (to <= samples) return;
+    samples = to;
+    crt_update();
+}
+
+int64_t now_ticks() {
+    if (con_virtual_clock()) return samples / SAMPLES_PER_TICK;
+    return real_ns() * TICK_RATE / 1000000000LL;
+}
+
+double cpu_seconds() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+}  // namespace con
+
+using namespace con;
+
+bool con_virtual_clock() { return settings.virtual_clock; }
+
+double con_seconds() {
+    if (con_virtual_clock()) return double(samples) / MIX_RATE;
+    return real_ns() / 1e9;
+}
+
+int con_gettimeofday(struct timeval* tv) {
+    con_check_quit();
+    if (!con_virtual_clock()) {
+        crt_update();
+        return gettimeofday(tv, nullptr);
+    }
+    int64_t micros = VIRTUAL_EPOCH_MICROS + samples * 1000000 / MIX_RATE;
+    tv->tv_sec = VIRTUAL_EPOCH_SECONDS + micros / 1000000;
+    tv->tv_usec = micros % 1000000;
+    return 0;
+}
+
+void con_usleep(unsigned microseconds) {
+    con_check_quit();
+    waited_since_present = true;
+    if (con_virtual_clock()) {
+        advance_virtual(samples + (int64_t(microseconds) * MIX_RATE + 999999) / 1000000);
+    } else {
+        sleep_until_ns(real_ns() + int64_t(microseconds) * 1000);
+        crt_update();
+    }
+    con_check_quit();
+}
+
+// Waits for the start of the next retrace. The tick's scan-out waits for the display start that
+// the show sets right after, as the CRT would show the new page from this retrace on.
+void vga_waitretrace() {
+    con_check_quit();
+    crt_update();
+    int64_t target;
+    int64_t missed = 0;
+    if (con_virtual_clock()) {
+        target = samples / SAMPLES_PER_TICK + 1;
+        retrace_pending = true;
+        advance_virtual(target * SAMPLES_PER_TICK);
+    } else {
+        int64_t now = real_ns();
+        target = now * TICK_RATE / 1000000000LL + 1;
+        // A frame that took longer than its tick missed the retrace it was meant for. A long gap
+        // after a sleep or a timed wait is the show waiting on purpose, not a missed frame.
+        bool frame_work = !waited_since_present && now - last_present_ns < 250000000LL;
+        if (last_present_tick >= 0 && frame_work && target > last_present_tick + 1)
+            missed = target - (last_present_tick + 1);
+        retrace_pending = true;
+        sleep_until_ns(target * 1000000000LL / TICK_RATE);
+        last_present_ns = real_ns();
+    }
+    last_present_tick = target;
+    waited_since_present = false;
+    count_presentation(missed);
+}

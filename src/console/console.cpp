@@ -1,0 +1,156 @@
+// Settings, start, the user's requests to quit, and the run statistics.
+#include <mikmod.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "console/internal.h"
+
+namespace con {
+
+ConsoleSettings settings;
+void start_clock();
+
+namespace {
+
+volatile sig_atomic_t quit_status = 0;
+bool quitting = false;
+void (*quit_handler)(int) = nullptr;
+bool started = false;
+
+struct SceneStats {
+    int scene;
+    int64_t frames, ticks, missed;
+    double cpu, seconds;
+    long position;
+};
+std::vector<SceneStats> marks;  // where each scene started
+int64_t frames = 0, missed_ticks = 0;
+long song_position = -1;
+
+void on_signal(int sig) {
+    if (quit_status) {  // a second request: stop at once
+        signal(sig, SIG_DFL);
+        raise(sig);
+        return;
+    }
+    quit_status = 128 + sig;
+}
+
+std::string absolute(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    char cwd[PATH_MAX];
+    if (!getcwd(cwd, sizeof cwd)) return path;
+    return std::string(cwd) + "/" + path;
+}
+
+void finish() {
+    close_audio_output();
+    close_display();
+    write_stats();
+}
+
+SceneStats snapshot(int scene) {
+    return SceneStats{scene, frames, now_ticks(), missed_ticks, cpu_seconds(), con_seconds(), song_position};
+}
+
+}  // namespace
+
+void request_quit(int status) {
+    if (!quit_status) quit_status = status;
+}
+
+void count_presentation(int64_t missed) {
+    frames++;
+    missed_ticks += missed;
+}
+
+void note_song_position() {
+    if (MODULE* m = Player_GetModule()) song_position = long(m->sngpos) * 65536 + m->patpos;
+}
+
+void write_stats() {
+    if (settings.stats.empty()) return;
+    FILE* f = fopen(settings.stats.c_str(), "w");
+    if (!f) {
+        fprintf(stderr, "tenfold: cannot write %s\n", settings.stats.c_str());
+        return;
+    }
+    SceneStats end = snapshot(0);
+    fprintf(f, "{\"clock\": \"%s\", \"frames\": %lld, \"ticks\": %lld, \"missed_ticks\": %lld, "
+               "\"cpu_seconds\": %.3f, \"seconds\": %.6f, \"scenes\": [",
+            con_virtual_clock() ? "virtual" : "real", (long long)end.frames, (long long)end.ticks,
+            (long long)end.missed, end.cpu, end.seconds);
+    for (size_t i = 0; i < marks.size(); i++) {
+        const SceneStats& a = marks[i];
+        const SceneStats& b = i + 1 < marks.size() ? marks[i + 1] : end;
+        fprintf(f, "%s\n  {\"scene\": %d, \"frames\": %lld, \"ticks\": %lld, \"missed_ticks\": %lld, "
+                   "\"cpu_seconds\": %.3f, \"start_seconds\": %.6f, \"end_seconds\": %.6f, "
+                   "\"start_position\": %ld, \"end_position\": %ld}",
+                i ? "," : "", a.scene, (long long)(b.frames - a.frames), (long long)(b.ticks - a.ticks),
+                (long long)(b.missed - a.missed), b.cpu - a.cpu, a.seconds, b.seconds, a.position, b.position);
+    }
+    fprintf(f, "%s]}\n", marks.empty() ? "" : "\n");
+    fclose(f);
+}
+
+}  // namespace con
+
+using namespace con;
+
+ConsoleSettings console_settings_from_env() {
+    ConsoleSettings s;
+    if (const char* v = getenv("TENFOLD_VIDEO")) s.video = v;
+    if (const char* v = getenv("TENFOLD_CLOCK")) s.virtual_clock = std::string(v) == "virtual";
+    if (const char* v = getenv("TENFOLD_AUDIO_OUT")) s.audio_out = v;
+    if (const char* v = getenv("TENFOLD_SCALE")) s.scale = atoi(v);
+    if (const char* v = getenv("TENFOLD_STATS")) s.stats = v;
+    return s;
+}
+
+void console_start(const ConsoleSettings& s) {
+    settings = s;
+    // The show may change its directory later; files named relative to where it started stay there.
+    settings.audio_out = absolute(settings.audio_out);
+    settings.stats = absolute(settings.stats);
+    start_clock();
+    quit_status = 0;
+    quitting = false;
+    marks.clear();
+    frames = missed_ticks = 0;
+    song_position = -1;
+    if (!started) {
+        started = true;
+        signal(SIGINT, on_signal);
+        signal(SIGTERM, on_signal);
+        atexit(finish);
+    }
+}
+
+void console_start() {
+    ConsoleSettings s = console_settings_from_env();
+    const std::string& v = s.video;
+    if (v != "auto" && v != "window" && v != "none") {
+        fprintf(stderr, "tenfold: TENFOLD_VIDEO=%s is not one of auto, window, none; using auto\n",
+                v.c_str());
+        s.video = "auto";
+    }
+    console_start(s);
+}
+
+void con_on_quit(void (*handler)(int)) { quit_handler = handler; }
+
+bool con_quit_requested() { return quit_status != 0; }
+
+void con_check_quit() {
+    if (!quit_status || quitting) return;
+    quitting = true;
+    if (quit_handler) quit_handler(quit_status);
+    exit(quit_status);
+}
+
+void console_mark_scene(int scene) { marks.push_back(snapshot(scene)); }

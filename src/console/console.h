@@ -1,0 +1,101 @@
+// The console layer: the VGA hardware, the console graphics library, the clock and the sound
+// device as the show sees them. Everything the show does with the platform goes through here.
+//
+// Settings (read from the environment by console_start, documented in the README):
+//   TENFOLD_VIDEO=auto|window|none   TENFOLD_CLOCK=real|virtual
+//   TENFOLD_AUDIO_OUT=FILE.wav  TENFOLD_SCALE=N  TENFOLD_STATS=FILE
+#pragma once
+
+#include <sys/time.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// ---- start, quit ------------------------------------------------------------------------------
+
+struct ConsoleSettings {
+    std::string video = "auto";  // auto, window, none
+    bool virtual_clock = false;
+    std::string audio_out;       // virtual clock: WAV file of the mixed music
+    int scale = 0;               // window: integer scale, 0 = largest that fits
+    std::string stats;           // run statistics JSON, written at exit
+};
+
+ConsoleSettings console_settings_from_env();
+// Starts the clock, traps SIGINT and SIGTERM, and arranges for the statistics and the display to
+// be closed at exit. Call once, first thing in the process.
+void console_start(const ConsoleSettings& settings);
+void console_start();  // with console_settings_from_env()
+
+// The function that ends the show when the user asks for it (Ctrl-C, SIGTERM, a closed window,
+// Esc). It is called at the next console call, never from a signal handler; it must not return.
+void con_on_quit(void (*handler)(int status));
+// Ends the run through the quit handler if the user asked to; every console call does this.
+void con_check_quit();
+// True once the user has asked to end the run.
+bool con_quit_requested();
+
+// ---- emulated VGA -----------------------------------------------------------------------------
+
+constexpr int TEXT = 0;
+constexpr int G320x240x256 = 6;
+constexpr int VGA_PLANE_SIZE = 65536;
+
+// Video window: the plane that the Map Mask selects.
+extern unsigned char* graph_mem;
+
+int vga_init();
+int vga_setmode(int mode);
+int vga_getcurrentmode();
+void vga_setdisplaystart(int address);  // in pixels (4 per plane byte)
+void vga_waitretrace();
+void vga_lockvc();
+void vga_unlockvc();
+int vga_getpalvec(int start, int num, int* pal);  // 6-bit red, green, blue per entry
+void port_out(int port, int value);
+
+// ---- clock ------------------------------------------------------------------------------------
+
+int con_gettimeofday(struct timeval* tv);
+void con_usleep(unsigned microseconds);
+bool con_virtual_clock();
+double con_seconds();  // clock seconds since console_start
+
+// ---- audio: our drivers for the module player --------------------------------------------------
+
+// Registers the console's own sound drivers ahead of the library's. Under the virtual clock ours
+// is the only one that answers autodetection; under the real clock ours never does.
+void con_audio_register();
+// After the library found no sound device: initialises the player with our silent driver, which
+// mixes at real-time pace so the song (and every cue read from it) keeps its timing. Returns
+// MikMod_Init's result.
+int con_audio_fallback();
+// True if the library's driver makes no sound and does not keep time (its no-sound driver or a
+// file writer that autodetection picked).
+bool con_audio_driver_is_mute();
+
+// ---- run statistics -----------------------------------------------------------------------------
+
+// The timeline marks where each scene starts; the marks split the statistics.
+void console_mark_scene(int scene);
+
+// ---- for tools and tests ----------------------------------------------------------------------
+
+constexpr int SCAN_WIDTH = 320;
+constexpr int SCAN_HEIGHT = 240;
+
+struct ScanFrame {
+    int64_t tick;                 // 60 Hz retrace tick, from 0 at console_start
+    const uint8_t* indices;       // 320 x 240 palette indices of the visible page
+    const uint8_t* dac;           // 256 x (red, green, blue), 6-bit
+    const uint8_t* rgb;           // 320 x 240 x (red, green, blue), 8-bit
+};
+
+// Called with every retrace tick's scan-out while graphics mode is set (under the virtual clock:
+// every tick, none skipped).
+void con_set_frame_hook(std::function<void(const ScanFrame&)> hook);
+// Receives every block of mixed samples (16-bit stereo, 44100 Hz) under the virtual clock.
+void con_set_audio_hook(std::function<void(const int16_t* samples, size_t frames)> hook);
+// Scan-out of the visible page through the DAC, as the CRT shows it now.
+void con_scan_out(uint8_t* indices, uint8_t* rgb);

@@ -1,0 +1,113 @@
+#include "driver/demo.h"
+
+#include <mikmod.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "console/console.h"
+#include "driver/music.h"
+#include "driver/tables.h"
+#include "driver/unpack.h"
+#include "video/framebuffer.h"
+
+struct timeval wait_start;
+struct timeval wait_now;
+
+const char banner[] =
+    "\x1b[0m\x1b[2J\x1b(U\x1b[1;1H"
+    " _             __       _     _\n"
+    "| |_ ___ _ __ / _| ___ | | __| |\n"
+    "| __/ _ \\ '_ \\| |_ / _ \\| |/ _` |\n"
+    "| ||  __/ | | |  _| (_) | | (_| |\n"
+    " \\__\\___|_| |_|_|  \\___/|_|\\__,_|\n"
+    "\n";
+
+namespace {
+
+bool audio_started = false;
+
+// Ends the run after start-up went wrong, before the graphics mode: nothing is left behind.
+[[noreturn]] void fatal(const char* message) {
+    if (message) fprintf(stderr, "tenfold: %s\n", message);
+    remove_data();
+    exit(2);
+}
+
+// Shutdown, in the timeline's order; also the way out when the user ends the show early.
+void stop_show() {
+    if (audio_started) audio_shutdown();
+    audio_started = false;
+    remove_data();
+    vga_setmode(TEXT);
+    fputs(banner, stdout);
+    fflush(stdout);
+}
+
+void quit_show(int status) {
+    stop_show();
+    exit(status);
+}
+
+void ask_for_realtime() {
+    sched_param param{};
+    param.sched_priority = sched_get_priority_min(SCHED_RR);
+    if (sched_setscheduler(getpid(), SCHED_RR, &param) != 0)
+        fprintf(stderr, "d0h! no realtime scheduling available!#\n");
+    errno = 0;
+    nice(-20);
+    if (errno != 0) fprintf(stderr, "d0h! couldnt renice to -20\n");
+}
+
+FrameBuffer* new_frame_buffer() {
+    FrameBuffer* b = static_cast<FrameBuffer*>(calloc(FRAME_BYTES, 1));
+    if (!b) fatal("cannot allocate the frame buffers");
+    return b;
+}
+
+void clear_buffers() {
+    memset(frame_buf, 0, FRAME_BYTES);
+    memset(aux_buf1, 0, FRAME_BYTES);
+    memset(aux_buf2, 0, FRAME_BYTES);
+}
+
+}  // namespace
+
+void demo_init() {
+    con_on_quit(quit_show);
+    fputs(banner, stdout);
+    fflush(stdout);
+    // A run under the virtual clock is not a real-time run and asks for no priority.
+    if (!con_virtual_clock()) ask_for_realtime();
+    frame_buf = new_frame_buffer();
+    aux_buf1 = new_frame_buffer();
+    aux_buf2 = new_frame_buffer();
+    printf("precalcing ...\n");
+    fflush(stdout);
+    if (!precalc_tables()) fatal("cannot allocate the wave tables");
+    if (!unpack_data()) fatal(nullptr);
+    con_check_quit();
+    vga_init();
+    vga_setmode(G320x240x256);
+    audio_init();
+    audio_started = true;
+}
+
+void wait_seconds(int n) {
+    con_gettimeofday(&wait_start);
+    do {
+        MikMod_Update();
+        con_gettimeofday(&wait_now);
+    } while (wait_now.tv_sec - wait_start.tv_sec < n);
+}
+
+int demo_main() {
+    demo_init();
+    clear_buffers();  // scenes 1 to 4 leave pictures behind; scene 5 and later start from black
+    stop_show();
+    return 1;
+}

@@ -1,0 +1,16 @@
+// Frame buffers: 320 x 240 palette indices, row-major, 320 bytes per row.
+#pragma once
+
+#include <cstdint>
+
+constexpr int SCREEN_WIDTH = 320;
+constexpr int SCREEN_HEIGHT = 240;
+constexpr int FRAME_BYTES = SCREEN_WIDTH * SCREEN_HEIGHT;  // 76800
+
+typedef uint8_t FrameBuffer;  // a frame buffer is passed as a pointer to its first pixel
+
+// The three work buffers of the run, allocated zero-filled at start-up and never freed.
+// frame_buf is the main buffer and always the 3D render target.
+extern FrameBuffer* frame_buf;
+extern FrameBuffer* aux_buf1;
+extern FrameBuffer* aux_buf2;
