@@ -71,13 +71,19 @@ using namespace con;
 void con_set_frame_hook(std::function<void(const ScanFrame&)> hook) { frame_hook = std::move(hook); }
 
 void con_scan_out(uint8_t* indices, uint8_t* rgb) {
-    int base = vga.display_start / 4;
-    for (int i = 0; i < SCAN_WIDTH * SCAN_HEIGHT; i++) {
-        uint8_t v = vga.planes[i & 3][(base + (i >> 2)) & (VGA_PLANE_SIZE - 1)];
-        indices[i] = v;
+    uint8_t lut[256][3];
+    for (int e = 0; e < 256; e++)
         for (int c = 0; c < 3; c++) {
-            uint8_t d = vga.dac[v * 3 + c];
-            rgb[i * 3 + c] = uint8_t(d << 2 | d >> 4);
+            uint8_t d = vga.dac[e * 3 + c];
+            lut[e][c] = uint8_t(d << 2 | d >> 4);
+        }
+    int base = vga.display_start / 4;
+    for (int k = 0; k < SCAN_WIDTH * SCAN_HEIGHT / 4; k++) {
+        int at = (base + k) & (VGA_PLANE_SIZE - 1);
+        for (int p = 0; p < 4; p++) {
+            uint8_t v = vga.planes[p][at];
+            indices[4 * k + p] = v;
+            memcpy(rgb + 3 * (4 * k + p), lut[v], 3);
         }
     }
 }

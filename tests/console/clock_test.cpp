@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "console/console.h"
+
+namespace {
+
+void start_virtual() {
+    ConsoleSettings s;
+    s.video = "none";
+    s.virtual_clock = true;
+    console_start(s);
+}
+
+int64_t micros(const timeval& t) { return int64_t(t.tv_sec) * 1000000 + t.tv_usec; }
+
+TEST(VirtualClock, StartsAtAFixedTimeAndMovesOnlyWhenTheShowWaits) {
+    start_virtual();
+    timeval a, b;
+    con_gettimeofday(&a);
+    start_virtual();
+    con_gettimeofday(&b);
+    EXPECT_EQ(micros(a), micros(b)) << "every run starts at the same time of day";
+    con_gettimeofday(&b);
+    EXPECT_EQ(micros(a), micros(b)) << "reading the clock does not move it";
+
+    con_usleep(10000);
+    con_gettimeofday(&b);
+    EXPECT_NEAR(double(micros(b) - micros(a)), 10000.0, 23.0);  // whole samples of 1/44100 s
+
+    timeval c;
+    vga_waitretrace();
+    con_gettimeofday(&c);
+    // The retrace wait goes to the next 60 Hz tick, never further.
+    EXPECT_EQ(micros(c) - micros(a), 16666);
+    vga_waitretrace();
+    con_gettimeofday(&c);
+    EXPECT_EQ(micros(c) - micros(a), 33333);
+}
+
+TEST(QuitRequests, SignalEndsTheRunThroughTheQuitHandlerAtTheNextConsoleCall) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ConsoleSettings s;
+        s.video = "none";
+        console_start(s);
+        con_on_quit([](int status) { _exit(status == 130 ? 42 : 3); });
+        for (int i = 0; i < 5000; i++) con_usleep(1000);
+        _exit(4);  // never asked to stop
+    }
+    usleep(200000);
+    kill(child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 42);
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// The window display under a private Xvfb: what it shows, and that closing it or Esc ends the run.
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "console/console.h"
+#include "support/xvfb.h"
+#include "video/palette.h"
+#include "video/present.h"
+
+namespace {
+
+uint8_t pattern(int i) { return uint8_t((i % 320) / 20 + (i / 320) / 15 * 16); }
+uint8_t colour(int entry, int c) { return uint8_t((entry * (c + 3) * 7) & 0xFC); }
+
+// The child: a window showing one frame, presenting it again and again until asked to stop.
+[[noreturn]] void show_in_window(const std::string& display) {
+    setenv("DISPLAY", display.c_str(), 1);
+    ConsoleSettings s;
+    s.video = "window";
+    s.scale = 1;
+    console_start(s);
+    con_on_quit([](int status) {
+        vga_setmode(TEXT);
+        _exit(status == 1 ? 42 : 3);
+    });
+    vga_setmode(G320x240x256);
+    Palette* p = new_palette();
+    p->rgb = static_cast<uint8_t*>(malloc(768));
+    p->count = 256;
+    for (int e = 0; e < 256; e++)
+        for (int c = 0; c < 3; c++) p->rgb[e * 3 + c] = colour(e, c);
+    set_palette(p);
+    std::vector<uint8_t> buf(FRAME_BYTES);
+    for (int i = 0; i < FRAME_BYTES; i++) buf[i] = pattern(i);
+    for (int n = 0; n < 60 * 20; n++) show_frame(buf.data());
+    _exit(4);  // nobody closed the window
+}
+
+struct WindowTest : ::testing::Test {
+    Xvfb x;
+    pid_t child = -1;
+    void SetUp() override {
+        x = start_xvfb();
+        if (x.display.empty()) GTEST_SKIP() << "Xvfb did not start";
+        child = fork();
+        if (child == 0) show_in_window(x.display);
+    }
+    void TearDown() override {
+        if (child > 0) {
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+        }
+        stop_xvfb(x);
+    }
+    int wait_child() {
+        int status = 0;
+        waitpid(child, &status, 0);
+        child = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+TEST_F(WindowTest, ShowsThePresentedFrameAndClosingItEndsTheRun) {
+    unsigned long w = find_window(x.display, "tenfold", 10000);
+    ASSERT_NE(w, 0u) << "no window appeared";
+    usleep(300000);  // a few frames
+    int width = 0, height = 0;
+    std::string shot = capture_window(x.display, w, &width, &height);
+    ASSERT_EQ(width, 320);
+    ASSERT_EQ(height, 240);
+    int wrong = 0;
+    for (int i = 0; i < FRAME_BYTES; i++) {
+        for (int c = 0; c < 3; c++) {
+            int six = colour(pattern(i), c) >> 2;
+            if (uint8_t(shot[size_t(i) * 3 + c]) != ((six << 2) | (six >> 4))) wrong++;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+
+    send_close_request(x.display, w);
+    EXPECT_EQ(wait_child(), 42) << "the quit handler ends the run with status 1";
+}
+
+TEST_F(WindowTest, EscEndsTheRun) {
+    unsigned long w = find_window(x.display, "tenfold", 10000);
+    ASSERT_NE(w, 0u);
+    send_key(x.display, w, XK_Escape);
+    EXPECT_EQ(wait_child(), 42);
+}
+
+}  // namespace

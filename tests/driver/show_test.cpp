@@ -1,0 +1,90 @@
+// The show as a program: start-up, shutdown, the unpacked data and what is left behind.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "driver/demo.h"
+#include "support/run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ShowRun : ::testing::Test {
+    std::string dir, tmp;
+    void SetUp() override {
+        dir = make_temp_dir("show");
+        tmp = make_temp_dir("tmpdir");
+    }
+    void TearDown() override {
+        remove_tree(dir);
+        remove_tree(tmp);
+    }
+    std::vector<std::string> env(std::vector<std::string> more = {}) {
+        more.push_back("TENFOLD_CLOCK=virtual");
+        more.push_back("TENFOLD_VIDEO=none");
+        more.push_back("TMPDIR=" + tmp);
+        return more;
+    }
+    // The build's data.dat where there is one, else a small archive of our own.
+    void provide_archive() {
+        std::string built = std::string(TENFOLD_BUILD_DIR) + "/data.dat";
+        if (fs::exists(built)) {
+            fs::copy_file(built, dir + "/data.dat");
+            return;
+        }
+        std::string src = make_temp_dir("pack");
+        fs::create_directory(src + "/data");
+        write_file(src + "/data/readme", "unpacked\n");
+        ASSERT_EQ(system(("tar -czf " + dir + "/data.dat -C " + src + " data").c_str()), 0);
+        remove_tree(src);
+    }
+    bool tmp_is_empty() { return fs::is_empty(tmp); }
+};
+
+TEST_F(ShowRun, CompleteRunLeavesTheCallersDataAloneAndReportsItself) {
+    provide_archive();
+    fs::create_directory(dir + "/data");
+    write_file(dir + "/data/mine.txt", "my own file\n");
+
+    RunResult r = run_program(TENFOLD_BIN, dir, env({"TENFOLD_STATS=stats.json"}));
+    EXPECT_EQ(r.exit_status, 1) << r.err;
+    EXPECT_EQ(count_of(r.out, banner), 2);
+    EXPECT_EQ(r.out.find(banner), 0u);
+    EXPECT_EQ(r.out.rfind(banner) + strlen(banner), r.out.size()) << "the closing banner comes last";
+    EXPECT_NE(r.out.find("precalcing ...\n"), std::string::npos);
+    EXPECT_EQ(read_file(dir + "/data/mine.txt"), "my own file\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir + "/data"), fs::directory_iterator{}), 1);
+    EXPECT_TRUE(tmp_is_empty()) << "the unpacked copy is deleted";
+
+    std::string stats = read_file(dir + "/stats.json");
+    EXPECT_EQ(stats.find("{\"clock\": \"virtual\", \"frames\": "), 0u) << stats;
+    EXPECT_NE(stats.find("\"scenes\": ["), std::string::npos);
+}
+
+TEST_F(ShowRun, MissingArchiveStopsBeforeTheGraphicsModeNamingWhereItLooked) {
+    // A copy of the program, so that no data.dat lies beside it either.
+    fs::create_directory(dir + "/bin");
+    fs::copy_file(TENFOLD_BIN, dir + "/bin/tenfold");
+    RunResult r = run_program(dir + "/bin/tenfold", dir, env());
+    EXPECT_EQ(r.exit_status, 2);
+    EXPECT_NE(r.err.find("data.dat not found in " + dir), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(dir + "/bin"), std::string::npos) << r.err;
+    EXPECT_EQ(count_of(r.out, banner), 1) << "no show, no closing banner";
+    EXPECT_TRUE(tmp_is_empty());
+}
+
+TEST_F(ShowRun, BrokenArchiveIsReportedAndNothingIsLeftBehind) {
+    write_file(dir + "/data.dat", "this is not a gzip-compressed tar archive\n");
+    RunResult r = run_program(TENFOLD_BIN, dir, env());
+    EXPECT_EQ(r.exit_status, 2);
+    EXPECT_NE(r.err.find("cannot unpack " + dir + "/data.dat"), std::string::npos) << r.err;
+    EXPECT_TRUE(tmp_is_empty());
+    EXPECT_FALSE(fs::exists(dir + "/data"));
+}
+
+}  // namespace

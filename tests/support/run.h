@@ -1,0 +1,22 @@
+// Runs a program in a directory with extra environment variables and collects what it printed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct RunResult {
+    int exit_status = -1;  // -1 if it did not exit normally
+    int term_signal = 0;
+    std::string out, err;
+};
+
+// signal_after_ms >= 0: sends signal_number that many milliseconds after the start.
+RunResult run_program(const std::string& program, const std::string& dir, const std::vector<std::string>& env,
+                      int signal_after_ms = -1, int signal_number = 2);
+
+// A fresh empty directory under the system's temporary folder, removed by remove_tree.
+std::string make_temp_dir(const char* tag);
+void remove_tree(const std::string& dir);
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& data);
+int count_of(const std::string& haystack, const std::string& needle);

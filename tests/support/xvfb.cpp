@@ -1,0 +1,129 @@
+#include "support/xvfb.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+
+Xvfb start_xvfb() {
+    Xvfb x;
+    int fds[2];
+    if (pipe(fds) != 0) return x;
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+               (char*)nullptr);
+        _exit(127);
+    }
+    close(fds[1]);
+    char buf[32] = {};
+    ssize_t n = read(fds[0], buf, sizeof buf - 1);  // the server writes its display number when ready
+    close(fds[0]);
+    x.pid = pid;
+    if (n > 0) x.display = ":" + std::string(buf, strcspn(buf, "\n"));
+    return x;
+}
+
+void stop_xvfb(Xvfb& x) {
+    if (x.pid <= 0) return;
+    kill(x.pid, SIGTERM);
+    waitpid(x.pid, nullptr, 0);
+    x.pid = -1;
+}
+
+static Window search(Display* d, Window w, const std::string& name) {
+    char* title = nullptr;
+    if (XFetchName(d, w, &title) && title) {
+        bool match = name == title;
+        XFree(title);
+        if (match) return w;
+    }
+    Window root, parent, *children = nullptr;
+    unsigned n = 0;
+    Window found = 0;
+    if (XQueryTree(d, w, &root, &parent, &children, &n)) {
+        for (unsigned i = 0; i < n && !found; i++) found = search(d, children[i], name);
+        if (children) XFree(children);
+    }
+    return found;
+}
+
+unsigned long find_window(const std::string& display, const std::string& name, int timeout_ms) {
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return 0;
+    Window found = 0;
+    for (int waited = 0; waited <= timeout_ms && !found; waited += 50) {
+        found = search(d, DefaultRootWindow(d), name);
+        if (found) {
+            XWindowAttributes a;
+            XGetWindowAttributes(d, found, &a);
+            if (a.map_state != IsViewable) found = 0;
+        }
+        if (!found) usleep(50000);
+    }
+    XCloseDisplay(d);
+    return found;
+}
+
+std::string capture_window(const std::string& display, unsigned long window, int* width, int* height) {
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return "";
+    XWindowAttributes a;
+    XGetWindowAttributes(d, window, &a);
+    XImage* img = XGetImage(d, window, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
+    std::string rgb;
+    if (img) {
+        *width = a.width;
+        *height = a.height;
+        rgb.resize(size_t(a.width) * a.height * 3);
+        for (int y = 0; y < a.height; y++) {
+            for (int x = 0; x < a.width; x++) {
+                unsigned long p = XGetPixel(img, x, y);
+                size_t i = (size_t(y) * a.width + x) * 3;
+                rgb[i] = char((p & img->red_mask) >> 16);
+                rgb[i + 1] = char((p & img->green_mask) >> 8);
+                rgb[i + 2] = char(p & img->blue_mask);
+            }
+        }
+        XDestroyImage(img);
+    }
+    XCloseDisplay(d);
+    return rgb;
+}
+
+void send_close_request(const std::string& display, unsigned long window) {
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return;
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = window;
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, window, False, NoEventMask, &e);
+    XFlush(d);
+    XCloseDisplay(d);
+}
+
+void send_key(const std::string& display, unsigned long window, unsigned long keysym) {
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return;
+    for (int type : {KeyPress, KeyRelease}) {
+        XEvent e{};
+        e.xkey.type = type;
+        e.xkey.display = d;
+        e.xkey.window = window;
+        e.xkey.root = DefaultRootWindow(d);
+        e.xkey.keycode = XKeysymToKeycode(d, KeySym(keysym));
+        e.xkey.same_screen = True;
+        XSendEvent(d, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &e);
+    }
+    XFlush(d);
+    XCloseDisplay(d);
+}

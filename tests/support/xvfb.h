@@ -1,0 +1,19 @@
+// A private X server (Xvfb) for tests of the window display, and the few X requests they need.
+#pragma once
+
+#include <string>
+
+struct Xvfb {
+    int pid = -1;
+    std::string display;  // ":N", empty if the server could not start
+};
+
+Xvfb start_xvfb();
+void stop_xvfb(Xvfb& x);
+// The id of the top-level window with this name, waiting up to timeout_ms; 0 if none appears.
+unsigned long find_window(const std::string& display, const std::string& name, int timeout_ms);
+// The window's pixels as 8-bit red, green, blue, row by row; empty on failure.
+std::string capture_window(const std::string& display, unsigned long window, int* width, int* height);
+// What a window manager sends when the user closes a window.
+void send_close_request(const std::string& display, unsigned long window);
+void send_key(const std::string& display, unsigned long window, unsigned long keysym);
