@@ -18,5 +18,6 @@ Sprite* new_sprite();
 Sprite* load_sprite(const char* path);
 Palette* load_palette(const char* path);
 void free_sprite(Sprite* sprite);
-Sprite* sprite_from_image(Image* image);  // shares the image's pixels
+// The sprite shares the image's pixel block: free one owner only (free_sprite frees the block).
+Sprite* sprite_from_image(Image* image);
 Sprite* make_sprite(uint8_t* pixels, int32_t width, int32_t height, uint8_t key);
