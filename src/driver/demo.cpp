@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "assets/catalogue.h"
 #include "console/console.h"
 #include "driver/music.h"
 #include "driver/tables.h"
@@ -69,6 +70,15 @@ FrameBuffer* new_frame_buffer() {
     return b;
 }
 
+// Every slot a scene draws with must be filled; the scenes use them without a test.
+void check_assets() {
+    char missing[1024];
+    if (list_missing_assets(missing, sizeof missing) == 0) return;
+    char message[1100];
+    snprintf(message, sizeof message, "missing or unreadable in data.dat: %s", missing);
+    fatal(message);
+}
+
 void clear_buffers() {
     memset(frame_buf, 0, FRAME_BYTES);
     memset(aux_buf1, 0, FRAME_BYTES);
@@ -90,6 +100,9 @@ void demo_init() {
     fflush(stdout);
     if (!precalc_tables()) fatal("cannot allocate the wave tables");
     if (!unpack_data()) fatal(nullptr);
+    load_data();
+    fflush(stdout);
+    check_assets();
     con_check_quit();
     vga_init();
     vga_setmode(G320x240x256);
