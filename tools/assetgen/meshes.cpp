@@ -152,6 +152,9 @@ void icosphere(MeshData& m, double radius, int levels) {
     }
 }
 
+// A small rounded lump (a fist, a knob).
+void disc_hand(MeshData& m, V3 at) { ellipsoid(m, at, {6, 6, 6}, 5, 8); }
+
 // A ring: tube radius r round a circle of radius big in the plane of axes u and w (unit
 // vectors), with `around` steps along the ring and `tube` round the tube.
 void torus(MeshData& m, double big, double r, int around, int tube, V3 u, V3 w) {
@@ -258,22 +261,30 @@ MeshData pyramid() {
     return m;
 }
 
-// A standing figure, y up (the scene turns it over to stand upright): plinth, robe, chest,
-// arms crossed, head with beard and a tall crown. About 250 high, 0.9x in scene 4.
+// A standing figure, y up (the scene turns it over to stand upright), facing -z: plinth, two
+// legs with feet, a kilt, chest and shoulders, arms crossed over the chest, a head under a
+// striped headdress whose flaps fall to the shoulders, and a tall crown. About 250 high; 0.9x in
+// scene 4.
 MeshData statue() {
     MeshData m;
-    block(m, {0, 0, 0}, -125, 46, 30, -108, 42, 27);
-    block(m, {0, 0, 0}, -108, 27, 18, -22, 22, 15);
-    block(m, {0, 0, 0}, -22, 21, 14, 44, 32, 14);
+    block(m, {0, 0, 0}, -125, 44, 30, -110, 40, 27);  // plinth
     for (double side : {-1.0, 1.0}) {
-        block(m, {side * 37, 0, 0}, 10, 6, 8, 46, 8, 9);              // upper arm
-        block(m, {side * 17, 18 + side * 6, -14}, -5, 22, 5, 5, 22, 5);  // forearm across the chest
+        block(m, {side * 11, 0, 0}, -110, 8, 9, -40, 10, 10);      // leg
+        block(m, {side * 11, 0, -8}, -110, 8, 12, -102, 7, 11);     // foot
+        block(m, {side * 36, 0, 0}, 8, 7, 8, 44, 8, 9);             // upper arm
+        block(m, {side * 15, 16 + side * 7, -15}, -5, 24, 6, 5, 24, 6);  // forearm across the chest
+        disc_hand(m, {side * -8, 16 + side * 7, -15});              // fist
+        block(m, {side * 22, 0, -2}, 22, 6, 5, 50, 5, 5);           // headdress flap
     }
-    cylinder(m, {0, 0, 0}, 42, 8, 56, 7, 12);
-    ellipsoid(m, {0, 72, 0}, {14, 18, 15}, 10, 14);
-    block(m, {0, 0, -11}, 44, 3, 3, 60, 4, 4);  // beard
-    cylinder(m, {0, 0, 0}, 84, 15, 118, 8, 14);  // crown
-    ellipsoid(m, {0, 122, 0}, {7, 7, 7}, 6, 10);
+    block(m, {0, 0, 0}, -50, 24, 14, -10, 20, 13);  // kilt
+    block(m, {0, 0, 0}, -12, 19, 12, 44, 30, 13);   // chest, widening to the shoulders
+    cylinder(m, {0, 0, 0}, 42, 8, 56, 7, 12);       // neck
+    ellipsoid(m, {0, 70, 0}, {15, 19, 16}, 10, 16);  // head
+    block(m, {0, 0, -15}, 66, 2, 3, 76, 2, 4);      // nose
+    block(m, {0, 0, 2}, 52, 24, 15, 84, 18, 16);    // headdress behind the head
+    block(m, {0, 0, -12}, 38, 3, 3, 54, 4, 4);      // beard
+    cylinder(m, {0, 0, 0}, 84, 17, 112, 9, 16);     // crown
+    ellipsoid(m, {0, 116, 0}, {8, 8, 8}, 6, 10);
     return m;
 }
 
@@ -320,9 +331,9 @@ MeshData toorus() {
 // Scene 10: three nested rings in the three planes round the small sphere, like a gyroscope.
 MeshData eo() {
     MeshData m;
-    torus(m, 76, 5, 28, 8, {1, 0, 0}, {0, 1, 0});
-    torus(m, 64, 5, 28, 8, {0, 1, 0}, {0, 0, 1});
-    torus(m, 52, 5, 28, 8, {0, 0, 1}, {1, 0, 0});
+    torus(m, 80, 7, 28, 8, {1, 0, 0}, {0, 1, 0});
+    torus(m, 64, 7, 28, 8, {0, 1, 0}, {0, 0, 1});
+    torus(m, 48, 7, 28, 8, {0, 0, 1}, {1, 0, 0});
     return m;
 }
 

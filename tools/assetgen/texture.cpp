@@ -15,8 +15,8 @@ void write_texture(const std::string& dir) {
             float dx = (float(x) - 120) / 120, dy = (float(y) - 120) / 120;
             float rr = std::fmin(dx * dx + dy * dy, 1.0f), r = std::sqrt(rr), a = std::atan2(dy, dx);
             float nz = std::sqrt(1 - rr);
-            float petals = std::pow(0.5f + 0.5f * std::cos(a * 12 + 6 * r), 3.0f);
-            float rings = std::pow(0.5f + 0.5f * std::cos(r * 40), 8.0f);
+            float petals = std::pow(0.5f + 0.5f * std::cos(a * 8 + 4 * r), 2.0f);
+            float rings = std::pow(0.5f + 0.5f * std::cos(r * 16), 6.0f);
             c.at(x, y) = 0.15f + 0.45f * nz * nz + 0.25f * petals * r + 0.3f * rings * r;
         }
     glow(c, 92, 88, 26, 0.5f);
