@@ -1,0 +1,25 @@
+// Scan-line triangle fillers into frame_buf, in 16.16 fixed point.
+//
+// Rows outside 0..239 are skipped and spans are clipped to columns 0..319. Callers keep
+// coordinate differences below 32768 pixels and picture u within 0..255.
+#pragma once
+
+#include <cstdint>
+
+struct ScreenPoint {
+    int32_t x, y;   // screen pixel
+    int32_t z;      // camera-space depth
+    int32_t u, v;   // picture coordinates (mapped faces)
+    int32_t shade;  // palette index (flat faces; the first corner's counts)
+};
+
+// One colour, the low byte of p0.shade.
+void fill_triangle_flat(const ScreenPoint* p0, const ScreenPoint* p1, const ScreenPoint* p2);
+// Pixels of a 256 x 256 picture, coordinates interpolated linearly on the screen.
+void fill_triangle_mapped(const ScreenPoint* p0, const ScreenPoint* p1, const ScreenPoint* p2,
+                          const uint8_t* picture);
+// Row y from min(xa, xb) up to, not including, max(xa, xb).
+void draw_flat_span(int xa, int xb, int y, uint8_t colour);
+// Row y from xa to xb with picture coordinates ua..ub, va..vb (16.16) stepped across it.
+void draw_mapped_span(int xa, int xb, int y, int32_t ua, int32_t ub, int32_t va, int32_t vb,
+                      const uint8_t* picture);
