@@ -70,17 +70,6 @@ TEST(AscReader, IndicesLandWhereTheySayAndOnlyTheFirstMeshCounts) {
     EXPECT_EQ(h.mesh.vertex_count, 3u);
 }
 
-TEST(AscReader, ZeroFacesAndFractionalCountsTruncate) {
-    MeshHolder h;
-    ASSERT_EQ(read_text("Tri-mesh, Vertices: 1.9 Faces: 0\nVertex list:\nVertex 0: X:1 Y:2 Z:3\n"
-                        "Face list:\n",
-                        &h.mesh),
-              0);
-    EXPECT_EQ(h.mesh.vertex_count, 1u);
-    EXPECT_EQ(h.mesh.face_count, 0u);
-    EXPECT_NE(h.mesh.vertices, nullptr);
-}
-
 struct BadMesh {
     const char* why;
     std::string text;
@@ -139,20 +128,6 @@ TEST(AscReader, RefusesWhatIsNotAReadableFile) {
     EXPECT_EQ(read_asc_mesh("/nonexistent/mesh.asc", &h.mesh, 1.0f), -1);
     EXPECT_EQ(read_asc_mesh("/tmp", &h.mesh, 1.0f), -1);
     EXPECT_EQ(h.mesh.vertices, nullptr);
-}
-
-TEST(AscReader, LongLinesAreReadInPiecesOf159Characters) {
-    // "Y:" pushed past character 159 lands in the next piece, so the vertex line lacks it.
-    const std::string padded = "Vertex 0: X:0 " + std::string(150, ' ') + "Y:0 Z:0\n";
-    MeshHolder h;
-    EXPECT_EQ(read_text(header + padded + vertices + face_list + "Face 0: A:0 B:1 C:2\n", &h.mesh),
-              -1);
-    const std::string fits = "Vertex 0: X:0 " + std::string(130, ' ') + "Y:4 Z:0\n";
-    ASSERT_EQ(read_text(header + fits + "Vertex 1: X:1 Y:0 Z:0\nVertex 2: X:0 Y:1 Z:0\n" +
-                            face_list + "Face 0: A:0 B:1 C:2\n",
-                        &h.mesh),
-              0);
-    expect_vertex(h.mesh, 0, 0, 4, 0);
 }
 
 }  // namespace

@@ -20,17 +20,13 @@ void reference_rotation(double a1, double a2, double a3, double out[9]) {
     const double rx[9] = {1, 0, 0, 0, cos(a1), sin(a1), 0, -sin(a1), cos(a1)};
     const double ry[9] = {cos(a2), 0, -sin(a2), 0, 1, 0, sin(a2), 0, cos(a2)};
     const double rz[9] = {cos(a3), sin(a3), 0, -sin(a3), cos(a3), 0, 0, 0, 1};
+    auto product = [](const double* p, const double* q, double* r) {
+        for (int k = 0; k < 9; k++)
+            r[k] = p[k / 3 * 3] * q[k % 3] + p[k / 3 * 3 + 1] * q[3 + k % 3] + p[k / 3 * 3 + 2] * q[6 + k % 3];
+    };
     double t[9];
-    for (int r = 0; r < 3; r++)
-        for (int c = 0; c < 3; c++) {
-            t[3 * r + c] = 0;
-            for (int k = 0; k < 3; k++) t[3 * r + c] += rx[3 * r + k] * ry[3 * k + c];
-        }
-    for (int r = 0; r < 3; r++)
-        for (int c = 0; c < 3; c++) {
-            out[3 * r + c] = 0;
-            for (int k = 0; k < 3; k++) out[3 * r + c] += t[3 * r + k] * rz[3 * k + c];
-        }
+    product(rx, ry, t);
+    product(t, rz, out);
 }
 
 TEST(Matrix, AnglesComposeAsTurnsAboutXThenYThenZ) {
