@@ -84,14 +84,15 @@ int mesh_alloc_arrays(Mesh* mesh) {
     return 0;
 }
 
-// The header line: the two counts. Every vertex and face needs a line of its own, so counts the
-// file cannot hold are refused before anything is allocated.
+// The header line: the two counts, truncated toward zero. Every vertex and face needs a line of
+// its own, so counts the file cannot hold are refused before anything is allocated.
 int asc_read_counts(AscReader* r, off_t file_bytes) {
     if (asc_find_line(r, "VERTICES:") < 0) return -1;
     float vertices, faces;
     if (asc_number_after(r, "VERTICES:", &vertices) < 0) return -1;
     if (asc_number_after(r, "FACES:", &faces) < 0) return -1;
     if (!(vertices > -1.0f) || !(faces > -1.0f)) return -1;
+    if (vertices >= 2147483648.0f || faces >= 2147483648.0f) return -1;  // indices are 32-bit signed
     if (double(vertices) + double(faces) > double(file_bytes)) return -1;
     r->mesh->vertex_count = uint32_t(vertices);
     r->mesh->face_count = uint32_t(faces);

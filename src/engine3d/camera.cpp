@@ -8,9 +8,10 @@ namespace {
 void rotate_move(Matrix3* orientation, Vec3* position, float angle_x, float angle_y,
                  float angle_z, float dx, float dy, float dz) {
     Matrix3 r;
-    matrix_from_angles(&r, float(std::sin(angle_x)), float(std::sin(angle_y)),
-                       float(std::sin(angle_z)), float(std::cos(angle_x)),
-                       float(std::cos(angle_y)), float(std::cos(angle_z)));
+    // Sines and cosines in double precision, each rounded to float.
+    const double a1 = angle_x, a2 = angle_y, a3 = angle_z;
+    matrix_from_angles(&r, float(std::sin(a1)), float(std::sin(a2)), float(std::sin(a3)),
+                       float(std::cos(a1)), float(std::cos(a2)), float(std::cos(a3)));
     matrix_multiply(orientation, &r);
     const float* m = orientation->m;
     position->x += dx * m[0] + dy * m[1] + dz * m[2];

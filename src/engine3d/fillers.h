@@ -1,7 +1,8 @@
 // Scan-line triangle fillers into frame_buf, in 16.16 fixed point.
 //
-// Rows outside 0..239 are skipped and spans are clipped to columns 0..319. Callers keep
-// coordinate differences below 32768 pixels and picture u within 0..255.
+// The triangle fillers skip rows outside 0..239; the span steps draw into row y, which their
+// caller keeps within 0..239. Spans are clipped to columns 0..319. Callers keep coordinates
+// within ±16383 pixels (so 16.16 edge steps cannot overflow) and picture u within 0..255.
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,19 @@
+// A test whose code draws into frame_buf: a zero-filled screen of its own for every test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "video/framebuffer.h"
+
+struct FrameBufferTest : ::testing::Test {
+    std::vector<uint8_t> screen = std::vector<uint8_t>(FRAME_BYTES);
+    FrameBuffer* saved = nullptr;
+    void SetUp() override {
+        saved = frame_buf;
+        frame_buf = screen.data();
+    }
+    void TearDown() override { frame_buf = saved; }
+    uint8_t pixel(int x, int y) const { return screen[y * SCREEN_WIDTH + x]; }
+};
