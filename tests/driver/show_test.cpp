@@ -30,16 +30,15 @@ struct ShowRun : ::testing::Test {
         more.push_back("TMPDIR=" + tmp);
         return more;
     }
-    // The build's data.dat where there is one, else a small archive of our own.
+    // The build's data.dat.
     void provide_archive() {
-        std::string built = std::string(TENFOLD_BUILD_DIR) + "/data.dat";
-        if (fs::exists(built)) {
-            fs::copy_file(built, dir + "/data.dat");
-            return;
-        }
+        fs::copy_file(std::string(TENFOLD_BUILD_DIR) + "/data.dat", dir + "/data.dat");
+    }
+    // The build's data.dat without some of its files.
+    void provide_archive_without(const std::vector<std::string>& names) {
         std::string src = make_temp_dir("pack");
-        fs::create_directory(src + "/data");
-        write_file(src + "/data/readme", "unpacked\n");
+        ASSERT_EQ(system(("tar -xzf " TENFOLD_BUILD_DIR "/data.dat -C " + src).c_str()), 0);
+        for (const std::string& name : names) ASSERT_TRUE(fs::remove(src + "/data/" + name)) << name;
         ASSERT_EQ(system(("tar -czf " + dir + "/data.dat -C " + src + " data").c_str()), 0);
         remove_tree(src);
     }
@@ -76,6 +75,20 @@ TEST_F(ShowRun, MissingArchiveStopsBeforeTheGraphicsModeNamingWhereItLooked) {
     EXPECT_NE(r.err.find(dir + "/bin"), std::string::npos) << r.err;
     EXPECT_EQ(count_of(r.out, banner), 1) << "no show, no closing banner";
     EXPECT_TRUE(tmp_is_empty());
+}
+
+TEST_F(ShowRun, MissingAssetsStopTheShowBeforeTheGraphicsModeNamingThem) {
+    provide_archive_without({"lights.img", "sphere.asc"});
+    RunResult r = run_program(TENFOLD_BIN, dir, env({"TENFOLD_STATS=stats.json"}));
+    EXPECT_EQ(r.exit_status, 2);
+    EXPECT_NE(r.out.find("loading data ...\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Error opening image: data/lights.img\n"), std::string::npos) << "the reader's own message";
+    EXPECT_NE(r.err.find("data/lights.img, data/sphere.asc\n"), std::string::npos) << r.err;
+    EXPECT_EQ(count_of(r.err, "data/sphere.asc"), 1) << "a mesh loaded for three objects is named once";
+    EXPECT_EQ(count_of(r.err, "\n"), 1) << "one message: " << r.err;
+    EXPECT_EQ(count_of(r.out, banner), 1) << "no show, no closing banner";
+    EXPECT_NE(read_file(dir + "/stats.json").find("\"frames\": 0,"), std::string::npos) << "no frame was shown";
+    EXPECT_TRUE(tmp_is_empty()) << "the unpacked copy is deleted";
 }
 
 TEST_F(ShowRun, BrokenArchiveIsReportedAndNothingIsLeftBehind) {
