@@ -62,7 +62,8 @@ Canvas radbd() {
     return c;
 }
 
-// A pool floor of uneven tiles with light caustics: clear edges for the ripples to bend.
+// A deep pool floor of uneven tiles with light caustics: clear edges for the ripples to bend, dark
+// enough that the star of scene 5 and the logo and thumbnails of scene 9 stand out.
 Canvas wbd() {
     Canvas c(W, H);
     const float cell = 26;
@@ -85,12 +86,12 @@ Canvas wbd() {
                     }
                 }
             float edge = (f2 - f1) * cell;
-            float v = (0.28f + 0.22f * tile) * (0.55f + 0.45f * smoothstep(0.5f, 5, edge));
+            float v = (0.13f + 0.17f * tile) * (0.55f + 0.45f * smoothstep(0.5f, 5, edge));
             v *= 0.85f + 0.3f * fbm(float(x) / 12, float(y) / 12, 2, 44);
             float caustic = std::fabs(std::sin(float(x) / 13 + 2 * std::sin(float(y) / 17)) *
                                       std::sin(float(y) / 11 + 2 * std::sin(float(x) / 19)));
-            v += 0.3f * std::pow(1 - caustic, 10.0f);
-            c.at(x, y) = edge < 1.2f ? 0.06f : v;
+            v += 0.22f * std::pow(1 - caustic, 10.0f);
+            c.at(x, y) = edge < 1.2f ? 0.03f : v;
         }
     return c;
 }

@@ -290,7 +290,7 @@ MeshData statue() {
 
 // Scene 5: a five-pointed star, pointed front and back (0.55x: about 48 pixels to a point).
 MeshData star() {
-    std::vector<V3> pts{{0, 0, -38}, {0, 0, 38}};
+    std::vector<V3> pts{{0, 0, -26}, {0, 0, 26}};
     std::vector<std::vector<int>> faces;
     for (int k = 0; k < 10; k++) {
         double a = -PI / 2 + PI * k / 5, r = k % 2 ? 52 : 130;
@@ -317,7 +317,7 @@ MeshData logo() {
     const L7 L{"#....", "#....", "#....", "#....", "#....", "#....", "#####"};
     const L7 D{"####.", "#..##", "#...#", "#...#", "#...#", "#..##", "####."};
     MeshData m;
-    block_letters(m, {{T, E, N}, {F, O, L, D}}, 3.2, 4.8);
+    block_letters(m, {{T, E, N}, {F, O, L, D}}, 3.0, 2.8);
     return m;
 }
 

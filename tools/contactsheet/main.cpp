@@ -2,7 +2,8 @@
 // and writes a sheet of 320 x 240 cells, four to a row: every palette as a strip, every picture
 // in its scene's palette (keyed ones over a grey check, so index 0 shows as transparent), and
 // every mesh flat-shaded in its scene's palette at its catalogue scale, seen as from its scene's
-// camera distance (the torus also with its picture). The cell order is printed.
+// camera distance (the torus also with its picture), and at the end a preview of each scene with
+// its pictures and objects where the scene first puts them. The cell order is printed.
 #include <png.h>
 #include <unistd.h>
 
@@ -76,6 +77,107 @@ void add_mesh(const char* label, World* w, int obj, const Palette* pal, float ax
     Cell& c = new_cell(label, 0);
     for (int y = 0; y < SCREEN_HEIGHT; y++)
         for (int x = 0; x < SCREEN_WIDTH; x++) put(c, x, y, pal, frame_buf[y * SCREEN_WIDTH + x]);
+}
+
+// ---- scene previews: the pictures and objects where the scenes first put them ----
+
+void blit(const Sprite* s, int x0, int y0, bool keyed) {
+    for (int y = 0; y < s->height; y++)
+        for (int x = 0; x < s->width; x++) {
+            uint8_t v = s->pixels[y * s->width + x];
+            int tx = x0 + x, ty = y0 + y;
+            if ((keyed && v == 0) || tx < 0 || ty < 0 || tx >= SCREEN_WIDTH || ty >= SCREEN_HEIGHT) continue;
+            frame_buf[ty * SCREEN_WIDTH + tx] = v;
+        }
+}
+
+void background(const Sprite* s) {
+    memset(frame_buf, 0, FRAME_BYTES);
+    if (s) blit(s, (SCREEN_WIDTH - s->width) >> 1, (SCREEN_HEIGHT - s->height) >> 1, false);
+}
+
+// The object back at its loaded pose, then turned and moved as its scene's set-up does.
+void place(World* w, int obj, float ax, float ay, float az, float dx, float dy, float dz) {
+    matrix_identity(&w->slots[obj].orientation);
+    w->slots[obj].position = Vec3{0, 0, 0};
+    object_rotate_move(w, obj, ax, ay, az, dx, dy, dz);
+}
+
+void render(World* w, std::initializer_list<int> objs, float cx, float cy) {
+    Camera cam;
+    camera_init(&cam, 400, cx, cy, 1.0f, 0.9375f, 0, SCREEN_WIDTH, 0, SCREEN_HEIGHT);
+    vec3_set_normalised(&w->light, 0, 0, -1);
+    world_begin_frame(w);
+    for (int obj : objs) object_transform(w, obj, &cam);
+    world_render(w, &cam);
+}
+
+void add_frame(const char* label, const Palette* pal) {
+    Cell& c = new_cell(label, 0);
+    for (int y = 0; y < SCREEN_HEIGHT; y++)
+        for (int x = 0; x < SCREEN_WIDTH; x++) put(c, x, y, pal, frame_buf[y * SCREEN_WIDTH + x]);
+}
+
+void add_scene_previews() {
+    background(img_intro);
+    place(&world_scene2, obj_pentagon, 0.6f, 0, 0, 0, 0, 0);
+    place(&world_scene2, obj_pyramid_a, 3.14f, 0.4f, 0, -135, -40, 0);
+    place(&world_scene2, obj_pyramid_b, 3.14f, -0.4f, 0, 135, -40, 0);
+    render(&world_scene2, {obj_pentagon, obj_pyramid_a, obj_pyramid_b}, 160, 205);
+    blit(img_lights, 4, 224, false);
+    blit(img_vlemb, 176, 224, false);
+    add_frame("scene 2 preview", pal_intro);
+
+    background(img_radbd);
+    place(&world_scene3, obj_sphere3, 0.3f, 0.3f, 0, -9, 50, 0);
+    render(&world_scene3, {obj_sphere3}, 160, 200);
+    blit(img_chaos, 5, 214, true);
+    add_frame("scene 3 preview", pal_gb);
+
+    memset(frame_buf, 49, FRAME_BYTES);
+    place(&world_scene4, obj_osiris, -0.25f, -0.6f, 3.14f, -157, 130, 0);
+    render(&world_scene4, {obj_osiris}, 160, 200);
+    blit(img_osiris, 0, 0, false);
+    blit(img_cu, 120, 160, false);
+    blit(img_hth, 3, 159, false);
+    add_frame("scene 4 preview", pal_grey);
+
+    background(img_wbd);
+    place(&world_scene5, obj_star, 0.3f, -0.3f, -0.3f, 0, 0, 0);
+    render(&world_scene5, {obj_star}, 160, 120);
+    blit(img_lose, 1, 224, true);
+    blit(img_sense, 140, 0, true);
+    add_frame("scene 5 preview (no water)", pal_wapal);
+
+    background(img_csbd);
+    place(&world_scene7, obj_sphere7, -0.25f, -0.6f, 3.14f, -157, 130, 0);
+    render(&world_scene7, {obj_sphere7}, 170, 290);
+    blit(img_cs[0], 1, 1, true);
+    blit(img_cs[1], 320 - img_cs[1]->width, 1, true);
+    add_frame("scene 7 preview (pictures unscaled)", pal_cspal);
+
+    background(img_gbd);
+    mesh_set_colour(&world_scene8.slots[obj_toorus].mesh, 18, 32, 32, 32);
+    place(&world_scene8, obj_toorus, 0.4f, 0.4f, 0.4f, 160, 120, 0);
+    render(&world_scene8, {obj_toorus}, 30, -60);
+    blit(img_natural, 1, 224, true);
+    blit(img_snatural, 46, 1, true);
+    add_frame("scene 8 preview", pal_golden);
+
+    background(img_wbd);
+    for (int i = 0; i < GALLERY_PICTURES; i++) blit(img_gallery[i], i < 8 ? 150 : 232, 5 + 30 * (i % 8), true);
+    place(&world_scene9, obj_vl, 3.14f, 0, 0, 0, 0, 0);
+    render(&world_scene9, {obj_vl}, 75, 130);
+    add_frame("scene 9 preview", pal_wapal);
+
+    background(nullptr);
+    place(&world_scene10, obj_eo, 0.4f, 0.5f, 0.2f, 0, 0, 0);
+    place(&world_scene10, obj_sphere10, -0.3f, -0.3f, 0.3f, 0, 0, 0);
+    render(&world_scene10, {obj_eo, obj_sphere10}, 160, 200);
+    blit(img_ess, 0, 20, true);
+    blit(img_soul, 1, 225, true);
+    blit(img_good, 1, 1, true);
+    add_frame("scene 10 preview", pal_wapal);
 }
 
 void flat(World* w, int obj, int shade) { mesh_set_colour(&w->slots[obj].mesh, 16, uint8_t(shade), uint8_t(shade), uint8_t(shade)); }
@@ -173,6 +275,7 @@ int main(int argc, char** argv) {
     add_picture("good.img", img_good, pal_wapal, true);
     add_mesh("eo.asc (shade 220)", &world_scene10, obj_eo, pal_wapal, 0.5f, 0.5f, 0.3f);
     add_mesh("sphere.asc x0.2 (shade 220)", &world_scene10, obj_sphere10, pal_wapal, 0.4f, 0.4f, 0);
+    add_scene_previews();
     if (chdir(here) != 0 || !write_png(argv[2])) {
         fprintf(stderr, "contactsheet: cannot write %s\n", argv[2]);
         return 1;
