@@ -59,16 +59,16 @@ void convex(MeshData& m, const std::vector<V3>& pts, const std::vector<std::vect
     }
 }
 
-// Rings of n points stacked along y, closed by caps at both ends (a ring of one point is a tip).
-// ring(k, i) gives point i of ring k.
-template <class Ring>
-void lathe(MeshData& m, int rings, int n, Ring ring) {
+// Rings of n points stacked one after the other, joined ring to ring and closed by caps at both
+// ends. ring(k, i) gives point i of ring k; an end ring for which tip(k) holds is a single point.
+template <class Ring, class Tip>
+void lathe(MeshData& m, int rings, int n, Ring ring, Tip tip_at) {
     std::vector<V3> pts;
     std::vector<std::vector<int>> faces;
     std::vector<int> start, count;
     for (int k = 0; k < rings; k++) {
         start.push_back(int(pts.size()));
-        bool tip = (k == 0 || k == rings - 1) && ring(k, -1).x < 0;
+        bool tip = (k == 0 || k == rings - 1) && tip_at(k);
         count.push_back(tip ? 1 : n);
         for (int i = 0; i < count.back(); i++) pts.push_back(ring(k, i));
     }
@@ -93,29 +93,26 @@ void lathe(MeshData& m, int rings, int n, Ring ring) {
 // A tapered block along y: half widths (x, z) at y0 and at y1.
 void block(MeshData& m, V3 at, double y0, double hx0, double hz0, double y1, double hx1, double hz1) {
     lathe(m, 2, 4, [&](int k, int i) -> V3 {
-        if (i < 0) return {1, 0, 0};
         double hx = k ? hx1 : hx0, hz = k ? hz1 : hz0, sx = (i == 1 || i == 2) ? 1 : -1, sz = i >= 2 ? 1 : -1;
         return at + V3{sx * hx, k ? y1 : y0, sz * hz};
-    });
+    }, [](int) { return false; });
 }
 
 // A round frustum along y with n sides; radius 0 at an end makes a cone.
 void cylinder(MeshData& m, V3 at, double y0, double r0, double y1, double r1, int n) {
     lathe(m, 2, n, [&](int k, int i) -> V3 {
         double r = k ? r1 : r0;
-        if (i < 0) return {r > 0 ? 1.0 : -1.0, 0, 0};
         double a = 2 * PI * i / n;
         return at + V3{r * std::cos(a), k ? y1 : y0, r * std::sin(a)};
-    });
+    }, [&](int k) { return (k ? r1 : r0) == 0; });
 }
 
 void ellipsoid(MeshData& m, V3 at, V3 radii, int rings, int n) {
     lathe(m, rings + 1, n, [&](int k, int i) -> V3 {
         double t = PI * k / rings;
-        if (i < 0) return {(k == 0 || k == rings) ? -1.0 : 1.0, 0, 0};
         double a = 2 * PI * i / n;
         return at + V3{radii.x * std::sin(t) * std::cos(a), -radii.y * std::cos(t), radii.z * std::sin(t) * std::sin(a)};
-    });
+    }, [&](int k) { return k == 0 || k == rings; });
 }
 
 // A geodesic sphere: an icosahedron split `levels` times, corners pushed onto the sphere.
@@ -245,10 +242,9 @@ MeshData pentagon() {
     MeshData m;
     const double radius[4] = {17, 22, 22, 17}, z[4] = {-5, -2.5, 2.5, 5};
     lathe(m, 4, 5, [&](int k, int i) -> V3 {
-        if (i < 0) return {1, 0, 0};
         double a = -PI / 2 + 2 * PI * i / 5;
         return {radius[k] * std::cos(a), radius[k] * std::sin(a), z[k]};
-    });
+    }, [](int) { return false; });
     return m;
 }
 
