@@ -79,28 +79,26 @@ struct Entry {
     int number;
     float scale;
     int32_t mode;
-    uint8_t shade;
+    uint8_t r, g, b;  // colour bytes: flat shading takes its range from r
     bool needed;  // some scene draws with it
 };
 
 Entry palette(const char* path, Palette** slot, bool needed = true) {
-    return {PALETTE, path, slot, nullptr, nullptr, nullptr, 0, 0, 0, 0, needed};
+    return {PALETTE, path, slot, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0, 0, needed};
 }
 Entry sprite(const char* path, Sprite** slot) {
-    return {SPRITE, path, nullptr, slot, nullptr, nullptr, 0, 0, 0, 0, true};
+    return {SPRITE, path, nullptr, slot, nullptr, nullptr, 0, 0, 0, 0, 0, 0, true};
 }
-Entry picture(World* world, int index, const char* path) {
-    return {PICTURE, path, nullptr, nullptr, world, nullptr, index, 0, 0, 0, true};
+Entry picture(World* w, int index, const char* path) {
+    return {PICTURE, path, nullptr, nullptr, w, nullptr, index, 0, 0, 0, 0, 0, true};
 }
-Entry world(World* world, int capacity) {
-    return {WORLD, nullptr, nullptr, nullptr, world, nullptr, capacity, 0, 0, 0, true};
+Entry world(World* w, int capacity) {
+    return {WORLD, nullptr, nullptr, nullptr, w, nullptr, capacity, 0, 0, 0, 0, 0, true};
 }
-Entry object(World* world, const char* path, float scale, int32_t mode, uint8_t shade, int* slot) {
-    return {OBJECT, path, nullptr, nullptr, world, slot, 0, scale, mode, shade, true};
+Entry object(World* w, const char* path, float scale, int32_t mode, uint8_t r, uint8_t g, uint8_t b, int* slot) {
+    return {OBJECT, path, nullptr, nullptr, w, slot, 0, scale, mode, r, g, b, true};
 }
-Entry work(World* world) {
-    return {WORK, nullptr, nullptr, nullptr, world, nullptr, 0, 0, 0, 0, true};
-}
+Entry work(World* w) { return {WORK, nullptr, nullptr, nullptr, w, nullptr, 0, 0, 0, 0, 0, 0, true}; }
 
 const Entry catalogue[] = {
     palette("data/b.pal", &pal_b),
@@ -109,15 +107,15 @@ const Entry catalogue[] = {
     sprite("data/vlemb.img", &img_vlemb),
     sprite("data/lights.img", &img_lights),
     world(&world_scene2, 3),
-    object(&world_scene2, "data/pentagon.asc", 3.0f, 16, 50, &obj_pentagon),
-    object(&world_scene2, "data/pyramid.asc", 2.5f, 16, 50, &obj_pyramid_a),
-    object(&world_scene2, "data/pyramid.asc", 2.5f, 16, 50, &obj_pyramid_b),
+    object(&world_scene2, "data/pentagon.asc", 3.0f, 16, 50, 50, 50, &obj_pentagon),
+    object(&world_scene2, "data/pyramid.asc", 2.5f, 16, 50, 50, 50, &obj_pyramid_a),
+    object(&world_scene2, "data/pyramid.asc", 2.5f, 16, 50, 50, 50, &obj_pyramid_b),
     work(&world_scene2),
     palette("data/gb.pal", &pal_gb),
     sprite("data/radbd.img", &img_radbd),
     sprite("data/chaos.img", &img_chaos),
     world(&world_scene3, 1),
-    object(&world_scene3, "data/sphere.asc", 0.3f, 16, 112, &obj_sphere3),
+    object(&world_scene3, "data/sphere.asc", 0.3f, 16, 112, 112, 112, &obj_sphere3),
     work(&world_scene3),
     palette("data/white.pal", &pal_white, false),
     palette("data/grey.pal", &pal_grey),
@@ -126,14 +124,14 @@ const Entry catalogue[] = {
     sprite("data/oibg.img", &img_oibg),
     sprite("data/hth.img", &img_hth),
     world(&world_scene4, 1),
-    object(&world_scene4, "data/osiris.asc", 0.9f, 16, 128, &obj_osiris),
+    object(&world_scene4, "data/osiris.asc", 0.9f, 16, 128, 128, 128, &obj_osiris),
     work(&world_scene4),
     palette("data/wapal.pal", &pal_wapal),
     sprite("data/wbd.img", &img_wbd),
     sprite("data/lose.img", &img_lose),
     sprite("data/sense.img", &img_sense),
     world(&world_scene5, 1),
-    object(&world_scene5, "data/star.asc", 0.55f, 16, 230, &obj_star),
+    object(&world_scene5, "data/star.asc", 0.55f, 16, 230, 188, 188, &obj_star),
     work(&world_scene5),
     sprite("data/gadb.img", &img_gallery[0]),
     sprite("data/gamc.img", &img_gallery[1]),
@@ -152,7 +150,7 @@ const Entry catalogue[] = {
     sprite("data/gtmb.img", &img_gallery[14]),
     sprite("data/gwoo.img", &img_gallery[15]),
     world(&world_scene9, 1),
-    object(&world_scene9, "data/vl.asc", 2.9f, 16, 220, &obj_vl),
+    object(&world_scene9, "data/vl.asc", 2.9f, 16, 220, 220, 220, &obj_vl),
     work(&world_scene9),
     sprite("data/worms.img", &img_worms),
     sprite("data/csbd.img", &img_csbd),
@@ -164,7 +162,7 @@ const Entry catalogue[] = {
     sprite("data/csm.img", &img_cs[4]),
     sprite("data/csef.img", &img_cs[5]),
     world(&world_scene7, 1),
-    object(&world_scene7, "data/sphere.asc", 0.7f, 16, 124, &obj_sphere7),
+    object(&world_scene7, "data/sphere.asc", 0.7f, 16, 124, 124, 124, &obj_sphere7),
     work(&world_scene7),
     sprite("data/gbd.img", &img_gbd),
     sprite("data/snatural.img", &img_snatural),
@@ -172,14 +170,14 @@ const Entry catalogue[] = {
     palette("data/golden.pal", &pal_golden),
     picture(&world_scene8, 0, "data/temp.pcx"),
     world(&world_scene8, 1),
-    object(&world_scene8, "data/toorus.asc", 1.83f, 18, 32, &obj_toorus),
+    object(&world_scene8, "data/toorus.asc", 1.83f, 18, 32, 32, 32, &obj_toorus),
     work(&world_scene8),
     sprite("data/ess.img", &img_ess),
     sprite("data/soul.img", &img_soul),
     sprite("data/good.img", &img_good),
     world(&world_scene10, 2),
-    object(&world_scene10, "data/eo.asc", 1.0f, 16, 220, &obj_eo),
-    object(&world_scene10, "data/sphere.asc", 0.2f, 16, 220, &obj_sphere10),
+    object(&world_scene10, "data/eo.asc", 1.0f, 16, 220, 220, 220, &obj_eo),
+    object(&world_scene10, "data/sphere.asc", 0.2f, 16, 220, 220, 220, &obj_sphere10),
     work(&world_scene10),
 };
 
@@ -190,8 +188,7 @@ void load_entry(const Entry& e) {
         case PICTURE: load_picture(e.world, e.number, e.path); break;
         case WORLD: world_create(e.world, e.number); break;
         case OBJECT:
-            *e.object = world_load_object(e.world, e.path, e.scale, 0, 0, 0, e.mode, e.shade, e.shade,
-                                          e.shade);
+            *e.object = world_load_object(e.world, e.path, e.scale, 0, 0, 0, e.mode, e.r, e.g, e.b);
             break;
         case WORK: world_alloc_work(e.world); break;
     }

@@ -180,17 +180,43 @@ struct Object {
     const char* name;
     World* world;
     int* index;
-    float scale;
     float min_radius, max_radius;  // on the screen of its scene, in pixels
 };
 
 const Object objects[] = {
-    {"pentagon", &world_scene2, &obj_pentagon, 3.0f, 30, 60},  {"pyramid", &world_scene2, &obj_pyramid_a, 2.5f, 25, 80},
-    {"sphere 3", &world_scene3, &obj_sphere3, 0.3f, 25, 60},   {"statue", &world_scene4, &obj_osiris, 0.9f, 60, 120},
-    {"star", &world_scene5, &obj_star, 0.55f, 35, 70},         {"logo", &world_scene9, &obj_vl, 2.9f, 50, 110},
-    {"sphere 7", &world_scene7, &obj_sphere7, 0.7f, 60, 130},  {"torus", &world_scene8, &obj_toorus, 1.83f, 40, 90},
-    {"eo", &world_scene10, &obj_eo, 1.0f, 40, 80},             {"sphere 10", &world_scene10, &obj_sphere10, 0.2f, 15, 40},
+    {"pentagon", &world_scene2, &obj_pentagon, 30, 60},  {"pyramid", &world_scene2, &obj_pyramid_a, 25, 80},
+    {"sphere 3", &world_scene3, &obj_sphere3, 25, 60},   {"statue", &world_scene4, &obj_osiris, 60, 120},
+    {"star", &world_scene5, &obj_star, 35, 70},         {"logo", &world_scene9, &obj_vl, 50, 110},
+    {"sphere 7", &world_scene7, &obj_sphere7, 60, 130},  {"torus", &world_scene8, &obj_toorus, 40, 90},
+    {"eo", &world_scene10, &obj_eo, 40, 80},             {"sphere 10", &world_scene10, &obj_sphere10, 15, 40},
 };
+
+float mesh_radius(const Mesh& m) {
+    float radius = 0;
+    for (uint32_t i = 0; i < m.vertex_count; i++)
+        radius = std::max(radius, std::hypot(m.vertices[i].x, m.vertices[i].y, m.vertices[i].z));
+    return radius;
+}
+
+// Every object has a mesh of its own, loaded at its scale, with the colour word of its mode.
+TEST_F(Catalogue, ObjectsAreLoadedWithTheirScalesAndColourWords) {
+    EXPECT_EQ(world_scene2.object_count, 3u);
+    EXPECT_NE(world_scene2.slots[obj_pyramid_a].mesh.vertices, world_scene2.slots[obj_pyramid_b].mesh.vertices);
+    float r3 = mesh_radius(world_scene3.slots[obj_sphere3].mesh);
+    EXPECT_NEAR(mesh_radius(world_scene7.slots[obj_sphere7].mesh) / r3, 0.7f / 0.3f, 1e-4f);
+    EXPECT_NEAR(mesh_radius(world_scene10.slots[obj_sphere10].mesh) / r3, 0.2f / 0.3f, 1e-4f);
+    for (const Object& o : objects) {
+        const Mesh& m = o.world->slots[*o.index].mesh;
+        uint32_t word = m.faces[0].colour;
+        if (o.world == &world_scene8) {
+            EXPECT_EQ(word, 18u) << "mapped from picture 0, culled";
+        } else {
+            EXPECT_EQ(word & 0xFF, 16u) << o.name << ": flat, culled";
+        }
+    }
+    EXPECT_EQ(world_scene5.slots[obj_star].mesh.faces[0].colour, 16u | 230u << 8 | 188u << 16 | 188u << 24);
+    EXPECT_EQ(world_scene2.slots[obj_pentagon].mesh.faces[0].colour, 0x32323210u);
+}
 
 // Closed and consistently wound: every directed edge has its reverse in another face; wound so
 // that (B - A) x (C - A) points out of the object (positive signed volume).
@@ -220,11 +246,7 @@ TEST_F(Catalogue, MeshesAreClosedWoundOutwardAndModest) {
 // larger than the screen.
 TEST_F(Catalogue, MeshesAreSizedForTheirScenes) {
     for (const Object& o : objects) {
-        const Mesh& m = o.world->slots[*o.index].mesh;
-        float radius = 0;
-        for (uint32_t i = 0; i < m.vertex_count; i++)
-            radius = std::max(radius, std::hypot(m.vertices[i].x, m.vertices[i].y, m.vertices[i].z));
-        float pixels = radius * 400 / 600;
+        float pixels = mesh_radius(o.world->slots[*o.index].mesh) * 400 / 600;
         EXPECT_GE(pixels, o.min_radius) << o.name;
         EXPECT_LE(pixels, o.max_radius) << o.name;
     }
