@@ -56,6 +56,8 @@ TEST_F(Catalogue, FillsEverySlotAndPrintsOnlyItsLine) {
     EXPECT_STREQ(world_scene8.pictures[0].path, "data/temp.pcx");
 }
 
+int zeros(const Sprite* s) { return int(std::count(s->pixels, s->pixels + s->width * s->height, 0)); }
+
 // A picture placed with its top-left corner at (x, y) must end inside the screen.
 void expect_fits(const char* name, const Sprite* s, int x, int y) {
     ASSERT_NE(s, nullptr) << name;
@@ -96,13 +98,26 @@ TEST_F(Catalogue, PicturesFitWhereTheScenesDrawThem) {
     for (const Sprite* s : img_cs) {
         ASSERT_NE(s, nullptr);
         EXPECT_LE(std::abs(s->width - s->height), std::max(s->width, s->height) / 4) << "square-ish";
-        int transparent = int(std::count(s->pixels, s->pixels + s->width * s->height, 0));
+        int transparent = zeros(s);
         EXPECT_GT(transparent, 0);
         EXPECT_LT(transparent, s->width * s->height);
     }
     ASSERT_NE(img_worms, nullptr);
     EXPECT_EQ(img_worms->width, 321);
     EXPECT_EQ(img_worms->height, 20);
+}
+
+// Keyed captions show only their lettering: index 0 all round it. Keyed thumbnails are whole
+// pictures: no pixel of them may fall through to the smeared background.
+TEST_F(Catalogue, KeyedPicturesAreTransparentExactlyWhereMeant) {
+    for (const Sprite* s : {img_chaos, img_lose, img_sense, img_natural, img_snatural, img_ess, img_soul, img_good}) {
+        int w = s->width, h = s->height;
+        const uint8_t* p = s->pixels;
+        EXPECT_EQ(p[0] | p[w - 1] | p[(h - 1) * w] | p[h * w - 1], 0) << w << " x " << h;
+        EXPECT_GT(zeros(s), w * h / 4);
+        EXPECT_LT(zeros(s), w * h);
+    }
+    for (const Sprite* s : img_gallery) EXPECT_EQ(zeros(s), 0);
 }
 
 // Scene 6 draws the strip while DAC entries 1 to 225 are the grid's rolling colour cells.
