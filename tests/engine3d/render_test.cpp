@@ -194,7 +194,7 @@ TEST_F(RenderTest, MappedFacesDrawFromTheirPicture) {
     world.pictures[0].pixels = nullptr;
 }
 
-// The specified recursion, without a bound on its depth.
+// The plain recursive scheme, left part first, without a bound on its depth.
 void reference_sort(std::vector<VisibleFace>& list, const std::vector<float>& keys, int lo, int hi) {
     if (lo >= hi) return;
     float pivot = keys[list[lo].key_index];
