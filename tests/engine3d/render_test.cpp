@@ -225,7 +225,9 @@ TEST(DepthSort, GivesTheOrderOfTheRecursiveSchemeWithManyTies) {
         for (int k = 0; k < n; k++) {
             ASSERT_EQ(list[k].face, expected[k].face) << "trial " << trial << " entry " << k;
             ASSERT_EQ(list[k].slot, expected[k].slot);
-            if (k) ASSERT_GE(keys[list[k - 1].key_index], keys[list[k].key_index]);
+            if (k) {
+                ASSERT_GE(keys[list[k - 1].key_index], keys[list[k].key_index]);
+            }
         }
     }
 }
