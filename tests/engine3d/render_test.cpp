@@ -194,7 +194,7 @@ TEST_F(RenderTest, MappedFacesDrawFromTheirPicture) {
     world.pictures[0].pixels = nullptr;
 }
 
-// The specified recursion, without a bound on its depth.
+// The plain recursive scheme, left part first, without a bound on its depth.
 void reference_sort(std::vector<VisibleFace>& list, const std::vector<float>& keys, int lo, int hi) {
     if (lo >= hi) return;
     float pivot = keys[list[lo].key_index];
@@ -225,7 +225,9 @@ TEST(DepthSort, GivesTheOrderOfTheRecursiveSchemeWithManyTies) {
         for (int k = 0; k < n; k++) {
             ASSERT_EQ(list[k].face, expected[k].face) << "trial " << trial << " entry " << k;
             ASSERT_EQ(list[k].slot, expected[k].slot);
-            if (k) ASSERT_GE(keys[list[k - 1].key_index], keys[list[k].key_index]);
+            if (k) {
+                ASSERT_GE(keys[list[k - 1].key_index], keys[list[k].key_index]);
+            }
         }
     }
 }
