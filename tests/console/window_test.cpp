@@ -89,7 +89,7 @@ TEST_F(WindowTest, ShowsThePresentedFrameAndClosingItEndsTheRun) {
 
 TEST_F(WindowTest, EscEndsTheRun) {
     unsigned long w = find_window(x.display, "tenfold", 10000);
-    ASSERT_NE(w, 0u);
+    ASSERT_NE(w, 0u) << "display " << x.display;
     send_key(x.display, w, XK_Escape);
     EXPECT_EQ(wait_child(), 42);
 }

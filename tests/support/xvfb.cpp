@@ -2,30 +2,50 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
 
-Xvfb start_xvfb() {
+// Starts a server on display n and waits until it answers; display empty if it died (number taken).
+static Xvfb try_start_xvfb(int n) {
     Xvfb x;
-    int fds[2];
-    if (pipe(fds) != 0) return x;
+    std::string display = ":" + std::to_string(n);
     pid_t pid = fork();
     if (pid == 0) {
-        close(fds[0]);
-        std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 2);
+        execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
                (char*)nullptr);
         _exit(127);
     }
-    close(fds[1]);
-    char buf[32] = {};
-    ssize_t n = read(fds[0], buf, sizeof buf - 1);  // the server writes its display number when ready
-    close(fds[0]);
     x.pid = pid;
-    if (n > 0) x.display = ":" + std::string(buf, strcspn(buf, "\n"));
+    for (int waited = 0; waited < 10000; waited += 20) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) {
+            x.pid = -1;
+            return x;
+        }
+        if (Display* d = XOpenDisplay(display.c_str())) {
+            XCloseDisplay(d);
+            x.display = display;
+            return x;
+        }
+        usleep(20000);
+    }
+    stop_xvfb(x);
+    return x;
+}
+
+Xvfb start_xvfb() {
+    // Test programs running side by side try different ranges of numbers, so that none can take
+    // another's server for its own.
+    int base = 100 + int(getpid() % 500) * 8;
+    Xvfb x;
+    for (int n = base; n < base + 8 && x.display.empty(); n++) {
+        if (access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) != 0) x = try_start_xvfb(n);
+    }
     return x;
 }
 

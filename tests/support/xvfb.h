@@ -8,7 +8,7 @@ struct Xvfb {
     std::string display;  // ":N", empty if the server could not start
 };
 
-Xvfb start_xvfb();
+Xvfb start_xvfb();  // tries a few times; display empty if no server would start
 void stop_xvfb(Xvfb& x);
 // The id of the top-level window with this name, waiting up to timeout_ms; 0 if none appears.
 unsigned long find_window(const std::string& display, const std::string& name, int timeout_ms);
