@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "driver/tables.h"
@@ -129,6 +130,49 @@ TEST_F(Water, ShadedColoursClampAndFarSamplesReadZero) {
     EXPECT_EQ(at(dst, 150, 150), 0);
     EXPECT_EQ(at(dst, 0, 0), 7);
     EXPECT_EQ(at(dst, 319, 239), 7);
+}
+
+TEST_F(Water, RandomSurfacesMatchThePixelFormulas) {
+    // Heights from calm to steep (samples near and far, some off the picture) and a few huge ones.
+    Frame pic = noise_frame(11), noise = noise_frame(12), more = noise_frame(13);
+    memcpy(water_background, pic.data(), FRAME_BYTES);
+    for (int p = 0; p < FRAME_BYTES; p++) {
+        int spread = p < 20000 ? 8 : p < 50000 ? 40 : 400;
+        water_heights[0][p] = noise[p] % spread - spread / 2;
+        water_heights[1][p] = more[p] % spread - spread / 2;
+    }
+    for (int p : {5000, 5001, 40000, 60321}) water_heights[0][p] = p % 2 ? 2147483000 : -2147483000;
+    std::vector<int32_t> s(water_heights[0], water_heights[0] + FRAME_BYTES);
+    std::vector<int32_t> d(water_heights[1], water_heights[1] + FRAME_BYTES);
+
+    for (int shade : {0, 3}) {
+        Frame dst = noise_frame(14), before = dst;
+        water_render(0, shade, dst.data());
+        for (int p = 0; p < FRAME_BYTES; p++) {
+            int x = p % SCREEN_WIDTH, y = p / SCREEN_WIDTH;
+            int want = before[p];
+            if (x >= 1 && x <= 318 && y >= 1 && y <= 238) {
+                int64_t dx = int64_t(s[p]) - s[p + 1], dy = int64_t(s[p]) - s[p + 320];
+                int64_t q = p + (dy >> 3) * 320 + (dx >> 3);
+                int64_t k = (q >= 0 && q < FRAME_BYTES ? pic[q] : 0) - (dx >> shade);
+                want = int(std::clamp<int64_t>(k, 0, 255));
+            }
+            ASSERT_EQ(dst[p], want) << x << "," << y << " shade " << shade;
+        }
+    }
+
+    for (int p : {5000, 5001, 40000, 60321}) water_heights[0][p] = s[p] = 0;  // sums must not overflow
+    water_step(1, 4);
+    for (int p = 0; p < FRAME_BYTES; p++) {
+        int x = p % SCREEN_WIDTH, y = p / SCREEN_WIDTH;
+        int32_t want = d[p];
+        if (x >= 1 && x <= 318 && y >= 1 && y <= 238) {
+            int32_t sum = s[p - 321] + s[p - 320] + s[p - 319] + s[p - 1] + s[p + 1] + s[p + 319] + s[p + 320] + s[p + 321];
+            int32_t v = (sum >> 2) - d[p];
+            want = v - (v >> 4);
+        }
+        ASSERT_EQ(water_heights[1][p], want) << x << "," << y;
+    }
 }
 
 }  // namespace
