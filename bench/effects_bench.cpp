@@ -102,7 +102,7 @@ BENCHMARK(BM_ScaleImage)->Args({160, 230})->Args({300, 230});
 // The water as the scene leaves it after a few seconds: two drops a frame on their ellipses and
 // a star-shaped patch of the object stamped to 170.
 void settle_water() {
-    precalc_tables();
+    if (!sin_table) precalc_tables();
     memset(water_heights, 0, sizeof water_heights);
     float a = 10.0f, b = 10.0f;
     int page = 0;
