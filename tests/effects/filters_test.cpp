@@ -59,6 +59,14 @@ TEST(Average4Filter, MeanOfTheFourNeighboursWithoutThePixelItself) {
     EXPECT_EQ(lit, 4);
 }
 
+TEST(Average4Filter, FlooredMeanOfEveryMixOfValues) {
+    Frame src = noise_frame(21), dst = make_frame();
+    for (int p = 0; p < 4000; p++) src[size_t(p)] = uint8_t(p % 2 ? 255 : p % 7);  // extremes and odd sums
+    average4_filter(src.data(), dst.data(), FRAME_BYTES);
+    for (int p = 320; p < FRAME_BYTES - 320; p++)
+        ASSERT_EQ(dst[p], (src[p - 1] + src[p + 1] + src[p - 320] + src[p + 320]) / 4) << p;
+}
+
 TEST(Average4Filter, RowsDoNotStopIt) {
     Frame src = make_frame(), dst = make_frame();
     at(src, 319, 50) = 200;  // right neighbour of the last pixel of row 50 is the first of row 51
