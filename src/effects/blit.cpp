@@ -35,7 +35,7 @@ void draw_sprite(const Sprite* sprite, uint8_t* dst, int x, int y, int dw, int d
     for (int r = 0; r < c.rows; r++, s += sprite->width, d += dw) memcpy(d, s, size_t(c.cols));
 }
 
-static PIXEL_KERNEL void copy_keyed_rows(const uint8_t* s, int sw, uint8_t* d, int dw, int cols,
+static PIXEL_KERNEL void copy_keyed_rows(const uint8_t* __restrict s, int sw, uint8_t* __restrict d, int dw, int cols,
                                          int rows, uint8_t key) {
     for (int r = 0; r < rows; r++, s += sw, d += dw)
         for (int k = 0; k < cols; k++) d[k] = s[k] != key ? s[k] : d[k];

@@ -13,7 +13,7 @@ PIXEL_KERNEL void sample_row(const uint8_t* src_row, const int* columns, int n, 
     for (int j = 0; j < n; j++) dst_row[j] = src_row[columns[j]];
 }
 
-PIXEL_KERNEL void blend_rows(const uint8_t* s, int sw, uint8_t* d, int cols, int rows, uint16_t wa, uint16_t wb) {
+PIXEL_KERNEL void blend_rows(const uint8_t* __restrict s, int sw, uint8_t* __restrict d, int cols, int rows, uint16_t wa, uint16_t wb) {
     for (int r = 0; r < rows; r++, s += sw, d += SCREEN_WIDTH)
         for (int k = 0; k < cols; k++) d[k] = s[k] ? blend_bytes(s[k], d[k], wa, wb) : d[k];
 }
