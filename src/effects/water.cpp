@@ -73,12 +73,12 @@ constexpr uint8_t FAR = 4;
 
 PIXEL_KERNEL void pixel_slopes(const int32_t* h, uint8_t* __restrict pick, int8_t* __restrict shade, int n, int shift) {
     for (int i = 0; i < n; i++) {
-        int32_t a = h[i];
-        int32_t dx = int32_t(uint32_t(a) - uint32_t(h[i + 1]));
-        int32_t dy = int32_t(uint32_t(a) - uint32_t(h[i + W]));
-        int32_t near = (uint32_t(dx + 8) < 16) & (uint32_t(dy + 8) < 16) & (uint32_t(a + (1 << 30)) < (1u << 31));
-        pick[i] = uint8_t((dx < 0) | (dy < 0) << 1 | (near ^ 1) * FAR);
-        shade[i] = int8_t(dx >> shift);
+        uint32_t a = uint32_t(h[i]);
+        uint32_t dx = a - uint32_t(h[i + 1]), dy = a - uint32_t(h[i + W]);  // wrapping differences
+        // Zero exactly when both slopes lie in -8 .. 7 and |a| < 2^30 (so that they did not wrap).
+        uint32_t off = ((dx + 8) | (dy + 8)) >> 4 | (a + (1u << 30)) >> 31;
+        pick[i] = uint8_t(dx >> 31 | (dy >> 31) << 1 | (off != 0) * FAR);
+        shade[i] = int8_t(int32_t(dx) >> shift);
     }
 }
 
