@@ -70,16 +70,6 @@ TEST(RadialSmear, RowAtATimeFormMatchesThePixelOrder) {
     }
 }
 
-TEST(RadialSmear, StepZeroSmearsStraightDownBelowTheCentreRow) {
-    Frame f = make_frame();
-    at(f, 50, 100) = 200;
-    radial_smear(f.data(), 50, 100, 0, 255);  // factor 255: every pixel takes its sample, less one
-    EXPECT_EQ(at(f, 50, 100), 199);
-    EXPECT_EQ(at(f, 50, 101), 198);  // blended twice (left and right pass) with the pixel above
-    EXPECT_EQ(at(f, 50, 102), 197);
-    EXPECT_EQ(at(f, 51, 101), 0);
-}
-
 TEST(RadialSmear, CentresOutsideTheFrameAreClampedAndBadStepsRefused) {
     Frame src = noise_frame(7);
     Frame clamped = src, inside = src;
