@@ -19,7 +19,7 @@ TEST(SpriteBlit, OpaqueAndKeyedClipAtAllFourEdges) {
     // at the edges, with captions above the top edge (rows down to -19), and wholly off the frame.
     auto pixels = numbered_pixels(20, 20);
     Sprite s = sprite_of(pixels, 20, 20);
-    for (auto [x, y] : {std::pair{310, 0}, {5, -19}, {-7, -5}, {300, 230}, {-19, 239}, {319, -19}, {0, 0}, {320, 0},
+    for (auto [x, y] : {std::pair{310, 0}, {5, -19}, {140, -19}, {1, -14}, {-1, 220}, {1, 240}, {-7, -5}, {300, 230}, {-19, 239}, {319, -19}, {0, 0}, {320, 0},
                         {-20, 0}, {0, 240}, {0, -20}, {-2147483647 - 1, 0}, {2147483647, 5}, {5, -2147483647 - 1}}) {
         Frame opaque = make_frame(), keyed = make_frame();
         draw_sprite(&s, opaque.data(), x, y, SCREEN_WIDTH, SCREEN_HEIGHT);

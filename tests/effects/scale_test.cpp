@@ -43,6 +43,9 @@ TEST(ScaleImage, EmptyOrNegativeSizesWriteNothingAndTheLargestBlockFits) {
     scale_image(160, 120, big.data(), 230, 230, work.data());
     EXPECT_EQ(work[230 * 230 - 1], big.back());
     EXPECT_EQ(work[230 * 230], 0);
+    Frame f = make_frame();
+    blend_blit(work.data(), f.data(), 0, 0, 320, 1, 25);  // the scene's size-0 frame
+    EXPECT_EQ(f, make_frame());
 }
 
 TEST(BlendBlit, ClipsAtEveryEdge) {
