@@ -1,7 +1,6 @@
 #include "effects/scale.h"
 
 #include <cstring>
-#include <vector>
 
 #include "effects/blit.h"
 #include "effects/filters.h"
@@ -9,8 +8,9 @@
 
 namespace {
 
-PIXEL_KERNEL void sample_row(const uint8_t* src_row, const int* columns, int n, uint8_t* dst_row) {
-    for (int j = 0; j < n; j++) dst_row[j] = src_row[columns[j]];
+// Column j samples source column (j * xstep) >> 16, the accumulator's value at j.
+PIXEL_KERNEL void sample_row(const uint8_t* src_row, int64_t xstep, int n, uint8_t* __restrict dst_row) {
+    for (int j = 0; j < n; j++) dst_row[j] = src_row[(j * xstep) >> 16];
 }
 
 PIXEL_KERNEL void blend_rows(const uint8_t* __restrict s, int sw, uint8_t* __restrict d, int cols, int rows, uint16_t wa, uint16_t wb) {
@@ -25,8 +25,6 @@ void scale_image(int src_w, int src_h, const uint8_t* src, int dst_w, int dst_h,
     // 64-bit accumulators: the same values as 32-bit ones wherever those do not overflow.
     int64_t xstep = int64_t(src_w) * 65536 / dst_w;
     int64_t ystep = int64_t(src_h) * 65536 / dst_h;
-    std::vector<int> columns(static_cast<size_t>(dst_w));
-    for (int64_t j = 0, ex = 0; j < dst_w; j++, ex += xstep) columns[size_t(j)] = int(ex >> 16);
 
     int64_t prev_sy = -1;
     uint8_t* row = dst;
@@ -35,7 +33,7 @@ void scale_image(int src_w, int src_h, const uint8_t* src, int dst_w, int dst_h,
         if (sy == prev_sy)
             memcpy(row, row - dst_w, size_t(dst_w));  // a repeated source row
         else
-            sample_row(src + sy * src_w, columns.data(), dst_w, row);
+            sample_row(src + sy * src_w, xstep, dst_w, row);
         prev_sy = sy;
     }
 }
