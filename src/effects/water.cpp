@@ -97,20 +97,14 @@ PIXEL_KERNEL void render_near(const uint8_t* b, const uint8_t* pick, const int8_
 }
 
 // Redoes the FAR pixels of a chunk of n pixels from p0 on. They are rare and come in clusters
-// (round the object and the drops), so the scan skips eight pixels at a time and collects the
-// flagged ones of a word without a branch per pixel.
+// (round the object and the drops), so the scan skips eight pixels at a time, and all eight
+// pixels of a word with a FAR one among them are redone (render_pixel is exact for any pixel).
 void render_far(const int32_t* h, const uint8_t* b, FrameBuffer* dst, const uint8_t* pick, int p0, int n, int shift) {
-    int redo[8];
     for (int i = 0; i < n; i += 8) {
         uint64_t word;
         memcpy(&word, pick + i, 8);
-        if (!(word & FAR * 0x0101010101010101u)) continue;
-        int count = 0;
-        for (int j = i; j < i + 8; j++) {
-            redo[count] = p0 + j;
-            count += (pick[j] & FAR) != 0;
-        }
-        for (int k = 0; k < count; k++) dst[redo[k]] = render_pixel(h, b, redo[k], shift);
+        if (word & FAR * 0x0101010101010101u)
+            for (int p = p0 + i; p < p0 + std::min(i + 8, n); p++) dst[p] = render_pixel(h, b, p, shift);
     }
 }
 
