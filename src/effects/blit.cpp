@@ -29,7 +29,7 @@ bool clip_blit(int w, int h, int x, int y, int dw, int dh, BlitClip* clip) {
 
 void draw_sprite(const Sprite* sprite, uint8_t* dst, int x, int y, int dw, int dh) {
     BlitClip c;
-    if (!clip_blit(sprite->width, sprite->height, x, y, dw, dh, &c)) return;
+    if (!sprite || !clip_blit(sprite->width, sprite->height, x, y, dw, dh, &c)) return;
     const uint8_t* s = sprite->pixels + c.src;
     uint8_t* d = dst + c.dst;
     for (int r = 0; r < c.rows; r++, s += sprite->width, d += dw) memcpy(d, s, size_t(c.cols));
@@ -43,11 +43,12 @@ static PIXEL_KERNEL void copy_keyed_rows(const uint8_t* __restrict s, int sw, ui
 
 void draw_sprite_keyed(const Sprite* sprite, uint8_t* dst, int x, int y, int dw, int dh) {
     BlitClip c;
-    if (!clip_blit(sprite->width, sprite->height, x, y, dw, dh, &c)) return;
+    if (!sprite || !clip_blit(sprite->width, sprite->height, x, y, dw, dh, &c)) return;
     copy_keyed_rows(sprite->pixels + c.src, sprite->width, dst + c.dst, dw, c.cols, c.rows, sprite->key);
 }
 
 void draw_sprite_centered(const Sprite* sprite, uint8_t* dst, int dw, int dh) {
+    if (!sprite) return;
     int x = int((int64_t(dw) - sprite->width) >> 1);
     int y = int((int64_t(dh) - sprite->height) >> 1);
     draw_sprite(sprite, dst, x, y, dw, dh);

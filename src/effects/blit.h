@@ -1,5 +1,6 @@
 // Sprite blitters: copy a Sprite into an 8-bit buffer of dw x dh pixels whose row stride is dw.
 // All of them clip at the four edges; the keyed ones skip source pixels equal to the key.
+// A null sprite (an asset that failed to load) draws nothing.
 #pragma once
 
 #include <cstdint>

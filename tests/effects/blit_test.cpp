@@ -46,6 +46,10 @@ TEST(SpriteBlit, CentringFloors) {
     expect_block_at(f, pixels, 100, 50, 110, 95);
     draw_sprite_centered(&w, g.data(), SCREEN_WIDTH, SCREEN_HEIGHT);  // x = -1: first column dropped
     expect_block_at(g, wide, 321, 240, -1, 0);
+    Frame h = make_frame();
+    draw_sprite_centered(nullptr, h.data(), SCREEN_WIDTH, SCREEN_HEIGHT);
+    draw_sprite_keyed(nullptr, h.data(), 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+    EXPECT_EQ(h, make_frame());
 }
 
 }  // namespace
