@@ -1,0 +1,163 @@
+#include "effects/water.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+#include "driver/tables.h"
+#include "effects/kernel.h"
+
+int32_t water_heights[2][FRAME_BYTES];
+
+namespace {
+
+uint8_t background_with_bands[3 * FRAME_BYTES];
+
+constexpr int W = SCREEN_WIDTH;
+constexpr int FIRST_ROW = 1, LAST_ROW = SCREEN_HEIGHT - 2;  // the interior rows
+constexpr int FIRST_COL = 1, INTERIOR_COLS = SCREEN_WIDTH - 2;
+
+int clamp_shift(int shift) { return std::clamp(shift, 0, 31); }
+
+// The interior is processed as one flat run from (1, 1) to (318, 238), which vectorises better
+// than 238 short rows; the run crosses the border pixels between two rows (column 319 of one,
+// column 0 of the next), and these keep their values by being put back afterwards.
+constexpr int RUN_FIRST = FIRST_ROW * W + FIRST_COL;
+constexpr int RUN_END = LAST_ROW * W + FIRST_COL + INTERIOR_COLS;
+
+template <typename T>
+struct Border {
+    T left[SCREEN_HEIGHT], right[SCREEN_HEIGHT];
+};
+
+template <typename T>
+void save_border(const T* page, Border<T>* border) {
+    for (int y = FIRST_ROW; y <= LAST_ROW; y++) {
+        border->left[y] = page[y * W];
+        border->right[y] = page[y * W + W - 1];
+    }
+}
+
+template <typename T>
+void restore_border(T* page, const Border<T>& border) {
+    for (int y = FIRST_ROW; y <= LAST_ROW; y++) {
+        page[y * W] = border.left[y];
+        page[y * W + W - 1] = border.right[y];
+    }
+}
+
+PIXEL_KERNEL void step_run(int32_t* __restrict d, const int32_t* __restrict s, int n, int shift) {
+    for (int i = 0; i < n; i++) {
+        int32_t sum = s[i - W - 1] + s[i - W] + s[i - W + 1] + s[i - 1] + s[i + 1] + s[i + W - 1] + s[i + W] + s[i + W + 1];
+        int32_t v = (sum >> 2) - d[i];
+        d[i] = v - (v >> shift);
+    }
+}
+
+// The exact sample of one pixel, for any heights: 64-bit slopes, 0 outside the picture.
+uint8_t render_pixel(const int32_t* h, const uint8_t* b, int p, int shift) {
+    int64_t dx = int64_t(h[p]) - h[p + 1];
+    int64_t dy = int64_t(h[p]) - h[p + W];
+    int64_t q = p + (dy >> 3) * W + (dx >> 3);
+    int64_t k = (q >= 0 && q < FRAME_BYTES ? b[q] : 0) - (dx >> shift);
+    return uint8_t(std::clamp<int64_t>(k, 0, 255));
+}
+
+// The slopes of n pixels from h[0] on, for the sampling below. pick[i]: which of the four
+// nearest samples the pixel takes (bit 0: one column left, bit 1: one row up), or FAR when its
+// sample lies further off (a slope outside -8 .. 7, or a height so large that a 32-bit
+// difference could wrap), which render_pixel then does. shade[i]: dx >> shift, which fits in
+// 8 bits wherever pick[i] is not FAR.
+constexpr uint8_t FAR = 4;
+
+PIXEL_KERNEL void pixel_slopes(const int32_t* h, uint8_t* __restrict pick, int8_t* __restrict shade, int n, int shift) {
+    for (int i = 0; i < n; i++) {
+        uint32_t a = uint32_t(h[i]);
+        uint32_t dx = a - uint32_t(h[i + 1]), dy = a - uint32_t(h[i + W]);  // wrapping differences
+        // Zero exactly when both slopes lie in -8 .. 7 and |a| < 2^30 (so that they did not wrap).
+        uint32_t off = ((dx + 8) | (dy + 8)) >> 4 | (a + (1u << 30)) >> 31;
+        pick[i] = uint8_t(dx >> 31 | (dy >> 31) << 1 | (off != 0) * FAR);
+        shade[i] = int8_t(int32_t(dx) >> shift);
+    }
+}
+
+// Pixels whose sample is the pixel itself, its left neighbour or one of the two above them: all
+// four inside the picture for every interior pixel. (FAR pixels get a value here that
+// render_pixel replaces.)
+PIXEL_KERNEL void render_near(const uint8_t* b, const uint8_t* pick, const int8_t* shade, uint8_t* __restrict dst, int n) {
+    for (int i = 0; i < n; i++) {
+        uint8_t b00 = b[i], b01 = b[i - 1], b10 = b[i - W], b11 = b[i - W - 1];
+        uint8_t here = pick[i] & 1 ? b01 : b00;
+        uint8_t above = pick[i] & 1 ? b11 : b10;
+        int16_t k = int16_t((pick[i] & 2 ? above : here) - shade[i]);
+        k = k < 0 ? 0 : k;
+        dst[i] = uint8_t(k > 255 ? 255 : k);
+    }
+}
+
+// Redoes the FAR pixels of a chunk of n pixels from p0 on. They are rare and come in clusters
+// (round the object and the drops), so the scan skips eight pixels at a time, and all eight
+// pixels of a word with a FAR one among them are redone (render_pixel is exact for any pixel).
+void render_far(const int32_t* h, const uint8_t* b, FrameBuffer* dst, const uint8_t* pick, int p0, int n, int shift) {
+    for (int i = 0; i < n; i += 8) {
+        uint64_t word;
+        memcpy(&word, pick + i, 8);
+        if (word & FAR * 0x0101010101010101u)
+            for (int p = p0 + i; p < p0 + std::min(i + 8, n); p++) dst[p] = render_pixel(h, b, p, shift);
+    }
+}
+
+}  // namespace
+
+uint8_t* const water_background = background_with_bands + FRAME_BYTES;
+
+void water_add_drop(int cx, int cy, int radius, int amplitude, int page) {
+    if (radius <= 0) return;
+    int32_t* h = water_heights[page & 1];
+    int64_t r = radius;
+    float scale = float((1024.0 / radius) * (1024.0 / radius));
+    int64_t xs = cx - r <= 0 ? 1 - int64_t(cx) : -r;
+    int64_t xe = cx + r > W - 1 ? W - 1 - int64_t(cx) : r;
+    int64_t ys = cy - r <= 0 ? 1 - int64_t(cy) : -r;
+    int64_t ye = cy + r > SCREEN_HEIGHT - 1 ? SCREEN_HEIGHT - 1 - int64_t(cy) : r;
+    for (int64_t y = ys; y < ye; y++) {
+        for (int64_t x = xs; x < xe; x++) {
+            int64_t d2 = x * x + y * y;
+            if (d2 >= r * r) continue;
+            int n = int(std::sqrt(double(scale) * double(d2)));
+            double w = (double(wave_sin(n)) + 65535.0) * amplitude;
+            h[(cy + y) * W + cx + x] += int32_t(std::clamp(w, double(INT_MIN), double(INT_MAX))) >> 19;
+        }
+    }
+}
+
+void water_step(int page, int damping_shift) {
+    int32_t* d = water_heights[page & 1];
+    const int32_t* s = water_heights[(page & 1) ^ 1];
+    int shift = clamp_shift(damping_shift);
+    Border<int32_t> border;
+    save_border(d, &border);
+    step_run(d + RUN_FIRST, s + RUN_FIRST, RUN_END - RUN_FIRST, shift);
+    restore_border(d, border);
+}
+
+void water_render(int page, int shade_shift, FrameBuffer* dst) {
+    const int32_t* h = water_heights[page & 1];
+    const uint8_t* b = water_background;
+    int shift = clamp_shift(shade_shift);
+    Border<uint8_t> border;
+    save_border(dst, &border);
+    // In chunks that keep the work arrays in the first-level cache.
+    constexpr int CHUNK = 1024;
+    uint8_t pick[CHUNK + 8];
+    int8_t shade[CHUNK];
+    for (int p0 = RUN_FIRST; p0 < RUN_END; p0 += CHUNK) {
+        int n = std::min(CHUNK, RUN_END - p0);
+        pixel_slopes(h + p0, pick, shade, n, shift);
+        memset(pick + n, 0, 8);  // render_far reads up to 7 entries past n
+        render_near(b + p0, pick, shade, dst + p0, n);
+        render_far(h, b, dst, pick, p0, n, shift);
+    }
+    restore_border(dst, border);
+}
