@@ -18,7 +18,8 @@ struct AssetFileTest : ::testing::Test {
     std::filesystem::path dir;
 
     void SetUp() override {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "tenfold-assets-XXXXXX").string();
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / "tenfold-assets-XXXXXX").string();
         ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
         dir = tmpl;
     }
@@ -47,7 +48,8 @@ inline Bytes le16(unsigned v) { return {uint8_t(v), uint8_t(v >> 8)}; }
 inline Bytes pcx_file(unsigned ymin, unsigned ymax, unsigned planes, unsigned bytes_per_line,
                       const Bytes& data, const Bytes& palette, uint8_t reserved = 0) {
     Bytes head(128, 0);
-    head[0] = 10;  // manufacturer, version 5, RLE, 8 bits: not examined, set as a real file has them
+    head[0] =
+        10;  // manufacturer, version 5, RLE, 8 bits: not examined, set as a real file has them
     head[1] = 5;
     head[2] = 1;
     head[3] = 8;

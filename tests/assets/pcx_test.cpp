@@ -25,8 +25,8 @@ TEST_F(PcxTest, RunsAndLiterals) {
     // 0xC3 0x07: three 7s; 0xC0 v: nothing; 0xC1 0xC8: one 200; 0xC8 alone starts a run of 8.
     Bytes data = {0xC3, 0x07, 0xC0, 0x63, 0xC1, 0xC8, 0x05, 0xBF, 0xC8, 0x21, 0x09};
     ASSERT_EQ(decode(pcx_file(0, 0, 1, 15, data, test_palette())), 0);
-    EXPECT_EQ(row(0, 256, 16), (Bytes{7, 7, 7, 200, 5, 0xBF, 0x21, 0x21, 0x21, 0x21, 0x21, 0x21, 0x21,
-                                      0x21, 9, UNTOUCHED}));
+    EXPECT_EQ(row(0, 256, 16), (Bytes{7, 7, 7, 200, 5, 0xBF, 0x21, 0x21, 0x21, 0x21, 0x21, 0x21,
+                                      0x21, 0x21, 9, UNTOUCHED}));
     EXPECT_EQ(palette, test_palette());
 }
 
@@ -37,7 +37,8 @@ TEST_F(PcxTest, NarrowRowsKeepAStrideOf256AndLeaveTheGapUntouched) {
         for (int x = 0; x < 200; x++) data.push_back(uint8_t((x + 3 * y) % 190));
     ASSERT_EQ(decode(pcx_file(10, 12, 2, 100, data, test_palette())), 0);
     for (size_t y = 0; y < 3; y++) {
-        EXPECT_EQ(row(y, 256, 200), Bytes(data.begin() + long(200 * y), data.begin() + long(200 * y + 200)));
+        EXPECT_EQ(row(y, 256, 200),
+                  Bytes(data.begin() + long(200 * y), data.begin() + long(200 * y + 200)));
         EXPECT_EQ(Bytes(pixels.begin() + long(256 * y + 200), pixels.begin() + long(256 * y + 256)),
                   Bytes(56, UNTOUCHED))
             << y;
@@ -49,7 +50,8 @@ TEST_F(PcxTest, Rows256And320WideFollowEachOtherWithNoGap) {
     for (unsigned width : {256u, 320u}) {
         Bytes data;
         for (unsigned y = 0; y < 4; y++) {
-            for (unsigned x = 0; x < width; x += 32) data.insert(data.end(), {0xE0, uint8_t(x / 32 + y * 10)});
+            for (unsigned x = 0; x < width; x += 32)
+                data.insert(data.end(), {0xE0, uint8_t(x / 32 + y * 10)});
         }
         ASSERT_EQ(decode(pcx_file(0, 3, 1, width, data, test_palette())), 0);
         for (size_t y = 0; y < 4; y++)
@@ -73,7 +75,7 @@ TEST_F(PcxTest, OutputWrapsAtTheEndOfTheBlockEvenInsideARun) {
     for (unsigned y = 0; y < 204; y++)
         for (unsigned x = 0; x < 320; x++) data.push_back(uint8_t((x + y) % 150));
     for (int r = 0; r < 4; r++) data.insert(data.end(), {0xFF, uint8_t(160 + r)});  // 252 bytes
-    data.insert(data.end(), {0xFF, 170});                                            // 4 + 59 bytes
+    data.insert(data.end(), {0xFF, 170});                                           // 4 + 59 bytes
     data.insert(data.end(), {1, 2, 3, 4, 5});
     ASSERT_EQ(decode(pcx_file(0, 204, 1, 320, data, test_palette())), 0);
     EXPECT_EQ(Bytes(pixels.end() - 4, pixels.end()), Bytes(4, 170));
@@ -129,7 +131,8 @@ TEST_F(PcxTest, DecodesWhatImageMagickWrites) {
         for (int y = 0; y < height; y++)
             for (int x = 0; x < width; x++)
                 for (int c = 0; c < 3; c++)
-                    mismatches += palette[pixels[y * stride + x] * 3 + c] != reported[(y * width + x) * 3 + c];
+                    mismatches += palette[pixels[y * stride + x] * 3 + c] !=
+                                  reported[(y * width + x) * 3 + c];
         EXPECT_EQ(mismatches, 0);
     }
 }

