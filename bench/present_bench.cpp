@@ -6,17 +6,10 @@
 #include <vector>
 
 #include "console/console.h"
+#include "support/headless.h"
 #include "video/present.h"
 
 namespace {
-
-void start_headless() {
-    ConsoleSettings s;
-    s.video = "none";
-    s.virtual_clock = true;
-    console_start(s);
-    vga_setmode(G320x240x256);
-}
 
 void BM_memcpy_frame(benchmark::State& state) {
     std::vector<uint8_t> a(FRAME_BYTES, 1), b(FRAME_BYTES);
@@ -29,7 +22,8 @@ void BM_memcpy_frame(benchmark::State& state) {
 BENCHMARK(BM_memcpy_frame);
 
 void BM_present_buffer(benchmark::State& state) {
-    start_headless();
+    start_headless_console();
+    vga_setmode(G320x240x256);
     std::vector<uint8_t> buf(FRAME_BYTES);
     for (int i = 0; i < FRAME_BYTES; i++) buf[i] = uint8_t(i * 31);
     for (auto _ : state) present_buffer(buf.data());
@@ -39,7 +33,8 @@ void BM_present_buffer(benchmark::State& state) {
 BENCHMARK(BM_present_buffer);
 
 void BM_scan_out(benchmark::State& state) {
-    start_headless();
+    start_headless_console();
+    vga_setmode(G320x240x256);
     std::vector<uint8_t> idx(FRAME_BYTES), rgb(FRAME_BYTES * 3);
     for (auto _ : state) {
         con_scan_out(idx.data(), rgb.data());

@@ -4,23 +4,17 @@
 #include <unistd.h>
 
 #include "console/console.h"
+#include "support/headless.h"
 
 namespace {
-
-void start_virtual() {
-    ConsoleSettings s;
-    s.video = "none";
-    s.virtual_clock = true;
-    console_start(s);
-}
 
 int64_t micros(const timeval& t) { return int64_t(t.tv_sec) * 1000000 + t.tv_usec; }
 
 TEST(VirtualClock, StartsAtAFixedTimeAndMovesOnlyWhenTheShowWaits) {
-    start_virtual();
+    start_headless_console();
     timeval a, b;
     con_gettimeofday(&a);
-    start_virtual();
+    start_headless_console();
     con_gettimeofday(&b);
     EXPECT_EQ(micros(a), micros(b)) << "every run starts at the same time of day";
     con_gettimeofday(&b);

@@ -6,6 +6,7 @@
 
 #include "console/console.h"
 #include "console/internal.h"
+#include "support/headless.h"
 #include "video/palette.h"
 
 namespace {
@@ -27,10 +28,7 @@ std::vector<int> dac() {
 
 struct PaletteTest : ::testing::Test {
     void SetUp() override {
-        ConsoleSettings s;
-        s.video = "none";
-        s.virtual_clock = true;
-        console_start(s);
+        start_headless_console();
         vga_setmode(G320x240x256);
     }
     void TearDown() override { vga_setmode(TEXT); }

@@ -5,6 +5,7 @@
 
 #include "console/console.h"
 #include "console/internal.h"
+#include "support/headless.h"
 #include "video/palette.h"
 #include "video/present.h"
 
@@ -12,10 +13,7 @@ namespace {
 
 struct PresentTest : ::testing::Test {
     void SetUp() override {
-        ConsoleSettings s;
-        s.video = "none";
-        s.virtual_clock = true;
-        console_start(s);
+        start_headless_console();
         vga_setmode(G320x240x256);
         draw_page = second_page;
     }
