@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -115,7 +116,12 @@ class MusicModule : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         bytes_ = read_file(MODULE_FILE);
-        if (!bytes_.empty()) run_ = play_show(bytes_);
+        if (bytes_.empty()) return;
+        run_ = play_show(bytes_);
+        printf("flash %.2f s, slide %.2f s, rise %.2f s, fade %.2f s, scene 2 ends %.2f s, show ends %.2f s, "
+               "song ends %.2f s\n",
+               run_.reached[0x20004], run_.reached[0x30005], run_.reached[0x40006], run_.reached[0x4002A],
+               run_.reached[0x50002], run_.show_end, run_.song_end);
     }
     static std::vector<uint8_t> bytes_;
     static ShowRun run_;

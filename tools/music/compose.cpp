@@ -93,6 +93,7 @@ struct Pat {
         if (!c) return;
         c->note = uint8_t(n + 1);
         c->instrument = uint8_t(ins);
+        if (ins >= BASS) vol = vol * 6 / 5;  // the tonal parts sit a little forward of the drums
         c->volume = uint8_t(0x10 + std::clamp(vol, 0, 64));
         if (c->effect == 0 && c->param == 0) c->effect = 8, c->param = PAN[ch];
     }

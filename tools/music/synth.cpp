@@ -59,10 +59,13 @@ xm::Instrument one_sample(const char* name, xm::Sample s) {
     return ins;
 }
 
-xm::Sample one_shot(const std::vector<double>& x, double rate = RATE) {
+xm::Sample one_shot(std::vector<double> x, double rate = RATE, int base_note = C4) {
+    // A drum's swept sine leaves more of one sign than the other; this takes the offset out.
+    OnePole dc(20.0, rate);
+    for (double& v : x) v = dc.high(v);
     xm::Sample s;
     s.data = to_pcm(x);
-    tune(s, rate, C4);
+    tune(s, rate, base_note);
     return s;
 }
 
@@ -294,10 +297,7 @@ xm::Instrument pluck() {
         last = out;
         x[size_t(i)] = out;
     }
-    xm::Sample s;
-    s.data = to_pcm(x);
-    tune(s, note_frequency(base) * (period + 0.5), base);
-    return one_sample("pluck", s);
+    return one_sample("pluck", one_shot(x, note_frequency(base) * (period + 0.5), base));
 }
 
 xm::Instrument bell() {
@@ -315,10 +315,7 @@ xm::Instrument bell() {
         for (int k = 0; k < 5; k++) v += gain[k] * std::sin(TWO_PI * f0 * ratio[k] * t) * decay(t, life[k]);
         x[size_t(i)] = v * std::min(1.0, t / 0.002);
     }
-    xm::Sample s;
-    s.data = to_pcm(x);
-    tune(s, RATE, base);
-    return one_sample("bell", s);
+    return one_sample("bell", one_shot(x, RATE, base));
 }
 
 xm::Instrument riser() {
