@@ -115,7 +115,7 @@ ShowRun play_show(const std::vector<uint8_t>& bytes) {
 class MusicModule : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        bytes_ = read_file(MODULE_FILE);
+        bytes_ = read_bytes(MODULE_FILE);
         if (bytes_.empty()) return;
         run_ = play_show(bytes_);
         printf("flash %.2f s, slide %.2f s, rise %.2f s, fade %.2f s, scene 2 ends %.2f s, show ends %.2f s, "

@@ -191,7 +191,7 @@ TEST(XmWriter, MusicToolWritesTheSameBytesEveryTime) {
     for (const char* sub : {"a", "b"}) {
         std::filesystem::create_directories(dir / sub);
         ASSERT_EQ(std::system((tool + " " + (dir / sub).string()).c_str()), 0);
-        runs.push_back(read_file(dir / sub / "music.xm"));
+        runs.push_back(read_bytes(dir / sub / "music.xm"));
     }
     std::filesystem::remove_all(dir);
     EXPECT_FALSE(runs[0].empty());

@@ -5,25 +5,19 @@
 
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "console/console.h"
 #include "driver/music.h"
+#include "support/run.h"
 
 VirtualAudio::VirtualAudio(const std::vector<uint8_t>& module_bytes, const std::string& wav, unsigned delay_us) {
     char cwd[PATH_MAX];
     old_dir_ = getcwd(cwd, sizeof cwd) ? cwd : ".";
-    char pattern[] = "/tmp/tenfold-audio-XXXXXX";
-    dir_ = mkdtemp(pattern) ? pattern : "";
+    dir_ = make_temp_dir("audio");
     std::filesystem::create_directories(dir_ + "/data");
-    if (!module_bytes.empty()) {
-        std::ofstream out(dir_ + "/data/music.xm", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(module_bytes.data()), std::streamsize(module_bytes.size()));
-    }
+    if (!module_bytes.empty()) write_file(dir_ + "/data/music.xm", std::string(module_bytes.begin(), module_bytes.end()));
     if (chdir(dir_.c_str()) != 0) perror("chdir");
     ConsoleSettings s;
     s.video = "none";
@@ -37,7 +31,7 @@ VirtualAudio::VirtualAudio(const std::vector<uint8_t>& module_bytes, const std::
 VirtualAudio::~VirtualAudio() {
     audio_shutdown();
     if (chdir(old_dir_.c_str()) != 0) perror("chdir");
-    std::filesystem::remove_all(dir_);
+    remove_tree(dir_);
 }
 
 void present_frame() {
@@ -46,13 +40,13 @@ void present_frame() {
     vga_setdisplaystart(0);
 }
 
-std::vector<uint8_t> read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+std::vector<uint8_t> read_bytes(const std::string& path) {
+    std::string s = read_file(path);
+    return std::vector<uint8_t>(s.begin(), s.end());
 }
 
 Wav read_wav(const std::string& path) {
-    std::vector<uint8_t> b = read_file(path);
+    std::vector<uint8_t> b = read_bytes(path);
     Wav w;
     auto u16 = [&](size_t i) { return unsigned(b[i]) | unsigned(b[i + 1]) << 8; };
     auto u32 = [&](size_t i) { return u16(i) | u16(i + 2) << 16; };

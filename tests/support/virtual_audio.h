@@ -23,7 +23,8 @@ private:
 // One presented frame as the show makes it: the player mixes, then the retrace passes.
 void present_frame();
 
-std::vector<uint8_t> read_file(const std::string& path);
+// A file's bytes (empty if it cannot be read).
+std::vector<uint8_t> read_bytes(const std::string& path);
 
 struct Wav {
     int rate = 0, channels = 0, bits = 0;
