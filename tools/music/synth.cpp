@@ -72,7 +72,9 @@ xm::Sample one_shot(std::vector<double> x, double rate = RATE, int base_note = C
 double decay(double t, double seconds) { return std::exp(-t / seconds); }
 
 // A looped tone: partials of voices whose cycle counts fit the loop exactly, so the loop is
-// seamless. amp(h, t) gives the amplitude of harmonic h at time t (seconds) of voice frequency;
+// seamless. The loops are long enough that the base note plays them at about twice the output
+// rate: the player picks the nearest frame without interpolating, and oversampled data halves
+// the error that makes. amp(h, t) gives the amplitude of harmonic h at time t (seconds) of voice frequency;
 // the first `attack` frames may change with t, the loop after them holds t = attack's end.
 struct Voice {
     int cycles;  // per loop
@@ -239,7 +241,7 @@ xm::Instrument bass() {
     const int base = 24;
     double f0 = note_frequency(base);
     xm::Instrument ins = one_sample(
-        "bass", looped_tone(base, 8192, 5000, {{12, 1.0, 0.0}}, 7000.0, [f0](int h, double t) {
+        "bass", looped_tone(base, 16384, 10000, {{12, 1.0, 0.0}}, 7000.0, [f0](int h, double t) {
             double cutoff = 380.0 + 2600.0 * std::exp(-t / 0.05);
             double saw = rolloff(h * f0, cutoff) / h;
             return (h == 1 ? 0.9 : 0.0) + saw * 0.8;
@@ -254,7 +256,7 @@ xm::Instrument pad() {
     const int base = C4;
     double f0 = note_frequency(base);
     std::vector<Voice> voices = {{193, 1.0, 0.0}, {192, 0.8, 1.3}, {194, 0.8, 2.1}, {191, 0.5, 0.7}, {195, 0.5, 2.9}};
-    xm::Instrument ins = one_sample("pad", looped_tone(base, 32768, 0, voices, 9000.0, [f0](int h, double) {
+    xm::Instrument ins = one_sample("pad", looped_tone(base, 65536, 0, voices, 9000.0, [f0](int h, double) {
         return rolloff(h * f0, 1800.0) / h;
     }));
     ins.volume_envelope = {{{0, 0}, {30, 40}, {70, 52}, {190, 0}}, 2, -1, -1};
@@ -268,7 +270,7 @@ xm::Instrument lead() {
     const int base = 60;
     double f0 = note_frequency(base);
     std::vector<Voice> voices = {{96, 1.0, 0.0}, {97, 0.35, 1.0}};
-    xm::Instrument ins = one_sample("lead", looped_tone(base, 8192, 3000, voices, 11000.0, [f0](int h, double t) {
+    xm::Instrument ins = one_sample("lead", looped_tone(base, 16384, 6000, voices, 11000.0, [f0](int h, double t) {
         double cutoff = 2200.0 + 3000.0 * std::exp(-t / 0.04);
         double odd = h % 2 ? 1.0 : 0.3;
         return odd * rolloff(h * f0, cutoff) / h;
