@@ -2,6 +2,7 @@
 // through the show's own audio path in virtual time it meets the show's cues and mixes cleanly.
 #include <gtest/gtest.h>
 #include <mikmod.h>
+#include <unistd.h>
 #include <xmp.h>
 
 #include <algorithm>
@@ -20,7 +21,10 @@
 namespace {
 
 const std::string MODULE_FILE = std::string(TENFOLD_BUILD_DIR) + "/pack/data/music.xm";
-const std::string WAV_FILE = std::string(TENFOLD_BUILD_DIR) + "/music-test.wav";
+// Test processes may run side by side: each mixes into its own file, and the last one done leaves
+// its mix as music-test.wav to listen to.
+const std::string WAV_KEPT = std::string(TENFOLD_BUILD_DIR) + "/music-test.wav";
+const std::string WAV_FILE = WAV_KEPT + "." + std::to_string(getpid());
 
 // The rows of every pattern on which scene 5 flips the star's spin.
 const int SPIN_ROWS[] = {0, 6, 10, 14, 16, 24, 26, 30, 32, 38, 42, 46, 48, 56, 58, 62};
@@ -123,6 +127,7 @@ protected:
                run_.reached[0x20004], run_.reached[0x30005], run_.reached[0x40006], run_.reached[0x4002A],
                run_.reached[0x50002], run_.show_end, run_.song_end);
     }
+    static void TearDownTestSuite() { std::rename(WAV_FILE.c_str(), WAV_KEPT.c_str()); }
     static std::vector<uint8_t> bytes_;
     static ShowRun run_;
 };
