@@ -15,6 +15,7 @@
 namespace con {
 
 std::function<void(const int16_t*, size_t)> audio_hook;
+bool in_driver_update = false;
 
 namespace {
 
@@ -75,8 +76,15 @@ namespace {
 BOOL virtual_present() { return con_virtual_clock(); }
 BOOL never_present() { return 0; }
 
+// The mixer keeps its voice count across MikMod_Exit while it frees the voices; until a module
+// sets the count again, a second start-up without a module would mix voices that are gone.
+int start_mixer() {
+    if (int failed = VC_Init()) return failed;
+    return VC_SetNumVoices();
+}
+
 int virtual_init() {
-    mixed = 0;
+    mixed = virtual_samples();  // the song starts now, not at the clock's start
     if (!settings.audio_out.empty()) {
         wav = fopen(settings.audio_out.c_str(), "wb");
         if (!wav) {
@@ -86,21 +94,23 @@ int virtual_init() {
             write_wav_header(wav, 0);
         }
     }
-    return VC_Init();
+    return start_mixer();
 }
 
 void virtual_update() {
+    in_driver_update = true;
     int64_t target = virtual_samples();
     if (target <= mixed) {
         advance_virtual(mixed + IDLE_STEP);
         target = virtual_samples();
     }
     mix(target - mixed, true);
+    in_driver_update = false;
 }
 
 int silent_init() {
     clock_gettime(CLOCK_MONOTONIC, &silent_last);
-    return VC_Init();
+    return start_mixer();
 }
 
 void silent_update() {

@@ -70,6 +70,7 @@ void count_presentation(int64_t missed) {
 }
 
 void note_song_position() {
+    if (in_driver_update) return;  // the clock moved inside MikMod_Update; the next tick notes it
     if (MODULE* m = Player_GetModule()) song_position = long(m->sngpos) * 65536 + m->patpos;
 }
 

@@ -53,6 +53,9 @@ void count_presentation(int64_t missed);
 void note_song_position();
 void write_stats();
 
+// True while the library runs our driver's update: it holds its lock then, so no Player_* call.
+extern bool in_driver_update;
+
 // Audio hook of the virtual mixer.
 extern std::function<void(const int16_t*, size_t)> audio_hook;
 void close_audio_output();
