@@ -15,6 +15,7 @@
 
 #include "console/console.h"
 #include "console/internal.h"
+#include "support/run.h"
 #include "video/palette.h"
 #include "video/present.h"
 
@@ -328,6 +329,40 @@ TEST(TerminalRestore, NormalEndAndAbortPutTheTerminalBack) {
     PtyRun a = run_on_pty("abort", 0);
     EXPECT_EQ(a.status, 128 + SIGABRT);
     expect_restored(a, false);
+}
+
+// ---- under tmux, with the test card ---------------------------------------------------------------
+
+// As a user runs it: typed into a shell in a tmux pane, ended with Ctrl-C. (The shell stays, as in
+// real use; when the pane's own process exits, tmux may drop the last output still in flight.)
+TEST(TerminalUnderTmux, TestCardShowsInTrueColourAndCtrlCLeavesTheTerminalAsItWas) {
+    std::string tmux = "tmux -L tenfold-test-" + std::to_string(getpid()) + " -f /dev/null ";
+    std::string card = std::string(TENFOLD_BUILD_DIR) + "/tenfold-testcard";
+    ASSERT_EQ(system((tmux + "new-session -d -s card -x 100 -y 32 sh").c_str()), 0);
+    run_shell(tmux + "send-keys -t card 'env -u DISPLAY -u WAYLAND_DISPLAY TENFOLD_VIDEO=terminal " + card +
+              "; echo exit status $?' Enter");
+    auto state = [&] { return run_shell(tmux + "display -p -t card '#{alternate_on} #{cursor_flag}'"); };
+    std::string shown;
+    for (int waited = 0; waited < 10000 && shown.find("48;2;0;0;255m") == std::string::npos; waited += 100) {
+        usleep(100000);
+        shown = run_shell(tmux + "capture-pane -p -e -t card");
+    }
+    // The colour bars, in true colour: white, cyan, blue.
+    EXPECT_NE(shown.find("48;2;255;255;255m"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("48;2;0;255;255m"), std::string::npos);
+    EXPECT_NE(shown.find("48;2;0;0;255m"), std::string::npos);
+    EXPECT_EQ(state(), "1 0\n") << "alternate screen, cursor hidden";
+
+    run_shell(tmux + "send-keys -t card C-c");
+    std::string screen;
+    for (int waited = 0; waited < 10000 && screen.find("exit status") == std::string::npos; waited += 100) {
+        usleep(100000);
+        screen = run_shell(tmux + "capture-pane -p -e -t card");
+    }
+    EXPECT_NE(screen.find("tenfold-testcard: stopped\nexit status 130"), std::string::npos) << screen;
+    EXPECT_EQ(state(), "0 1\n") << "main screen, cursor visible";
+    EXPECT_EQ(screen.find("8;2;"), std::string::npos) << "no colour left on the main screen";
+    run_shell(tmux + "kill-server");
 }
 
 }  // namespace

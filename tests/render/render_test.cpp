@@ -35,17 +35,6 @@ std::set<std::string> entries(const std::string& dir) {
     return names;
 }
 
-std::string shell(const std::string& command) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-    return out;
-}
-
 // ---- the program's mistakes ------------------------------------------------------------------
 
 struct RenderCommand : ::testing::Test {
@@ -188,13 +177,13 @@ ChildRun render_in_child(const std::string& dir, const RenderOptions& o, const s
 }
 
 double probe(const std::string& file, const std::string& what) {
-    std::string v = shell("ffprobe -v error " + what + " -of default=nw=1:nk=1 '" + file + "'");
+    std::string v = run_shell("ffprobe -v error " + what + " -of default=nw=1:nk=1 '" + file + "'");
     return v.empty() ? -1 : atof(v.c_str());
 }
 
 // One line per decoded video frame: its hash.
 std::vector<std::string> frame_hashes(const std::string& file) {
-    std::string text = shell("ffmpeg -v error -i '" + file + "' -map 0:v -f framemd5 -");
+    std::string text = run_shell("ffmpeg -v error -i '" + file + "' -map 0:v -f framemd5 -");
     std::vector<std::string> hashes;
     size_t at = 0;
     while (at < text.size()) {
@@ -259,7 +248,7 @@ TEST_F(RenderRun, TwoRendersDecodeToTheSameFramesAsLongAsTheRunWithSoundAsLong) 
 
     // Frame 30 shows the 30th presented buffer through the palette, at twice the size.
     EXPECT_EQ(probe(mp4, "-select_streams v -show_entries stream=width"), 640);
-    std::string rgb = shell("ffmpeg -v error -i '" + mp4 +
+    std::string rgb = run_shell("ffmpeg -v error -i '" + mp4 +
                             "' -vf 'select=eq(n\\,30),scale=320:240:flags=neighbor' -frames:v 1 -f rawvideo "
                             "-pix_fmt rgb24 -");
     ASSERT_EQ(rgb.size(), size_t(FRAME_BYTES) * 3);
