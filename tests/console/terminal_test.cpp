@@ -4,12 +4,14 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -213,6 +215,8 @@ TEST_F(TerminalOutput, PictureKeepsItsShapeAndIsCentredInAnyTerminal) {
 
 // ---- on a pseudo-terminal -------------------------------------------------------------------
 
+std::string stall_marker;  // the "stall" child writes this file once its frames are presented
+
 // The child: the terminal display on its pseudo-terminal, a message printed while it shows, frames
 // presented until something ends the run.
 [[noreturn]] void present_on_terminal(const char* how_it_ends) {
@@ -244,6 +248,11 @@ TEST_F(TerminalOutput, PictureKeepsItsShapeAndIsCentredInAnyTerminal) {
             _exit(1);
         }
         if (n == 30 && std::string(how_it_ends) == "abort") abort();
+        if (n == 180 && std::string(how_it_ends) == "stall") {  // 3 s of frames presented: done
+            write_file(stall_marker, "presented\n");
+            vga_setmode(TEXT);
+            _exit(0);
+        }
     }
     _exit(4);
 }
@@ -252,9 +261,13 @@ struct PtyRun {
     int status = -1;
     std::string out;
     termios after{};
+    bool done_while_stalled = false;  // the child finished while nobody read the terminal
 };
 
-PtyRun run_on_pty(const char* how_it_ends, int signal_number) {
+// signal_number: sent once the picture shows, after on_picture (if any) had 300 ms to take effect.
+// stalled: the terminal is not read until stall_marker exists (or 30 s passed).
+PtyRun run_on_pty(const char* how_it_ends, int signal_number, std::function<void(int master)> on_picture = {},
+                  bool stalled = false) {
     PtyRun r;
     winsize ws{};
     ws.ws_col = 100;
@@ -266,6 +279,9 @@ PtyRun run_on_pty(const char* how_it_ends, int signal_number) {
         unsetenv("WAYLAND_DISPLAY");
         present_on_terminal(how_it_ends);
     }
+    for (int waited = 0; stalled && waited < 30000 && access(stall_marker.c_str(), F_OK) != 0; waited += 50)
+        usleep(50000);
+    r.done_while_stalled = stalled && access(stall_marker.c_str(), F_OK) == 0;
     bool signalled = signal_number == 0;
     for (int waited = 0;;) {
         pollfd pf{master, POLLIN, 0};
@@ -278,7 +294,8 @@ PtyRun run_on_pty(const char* how_it_ends, int signal_number) {
             waited += 50;
         }
         if (!signalled && r.out.find("\xe2\x96\x80") != std::string::npos) {
-            usleep(100000);
+            if (on_picture) on_picture(master);
+            usleep(on_picture ? 300000 : 100000);
             kill(pid, signal_number);
             signalled = true;
         }
@@ -329,6 +346,47 @@ TEST(TerminalRestore, NormalEndAndAbortPutTheTerminalBack) {
     PtyRun a = run_on_pty("abort", 0);
     EXPECT_EQ(a.status, 128 + SIGABRT);
     expect_restored(a, false);
+}
+
+TEST(TerminalRestore, AResizedTerminalIsClearedAndTheFittedPictureRedrawn) {
+    std::string clear = "\x1b[0m\x1b[2J";
+    PtyRun r = run_on_pty("signal", SIGINT, [&](int master) {
+        winsize ws{};
+        ws.ws_col = 60;
+        ws.ws_row = 20;
+        ioctl(master, TIOCSWINSZ, &ws);  // the terminal sends SIGWINCH to the program
+    });
+    EXPECT_EQ(r.status, 130);
+    expect_restored(r, true);
+    size_t cleared = r.out.rfind(clear);
+    size_t leave = r.out.rfind(LEAVE);
+    ASSERT_NE(cleared, std::string::npos);
+    ASSERT_GT(cleared, r.out.find("\x1b[?1049h") + 8) << "a clear after the start";
+    ASSERT_LT(cleared, leave);
+    // 60 x 20 cells: 20 rows, 53 columns from column 3 (0-based).
+    Screen s(60, 20);
+    s.feed(r.out.substr(cleared, leave - cleared));
+    EXPECT_EQ(s.unknown, 0) << "nothing written outside the new size";
+    EXPECT_GE(s.written, 53 * 20);
+    for (int row : {0, 19}) {
+        EXPECT_TRUE(s.at(row, 2).ch.empty()) << row;
+        EXPECT_FALSE(s.at(row, 3).ch.empty()) << row;
+        EXPECT_FALSE(s.at(row, 55).ch.empty()) << row;
+        EXPECT_TRUE(s.at(row, 56).ch.empty()) << row;
+    }
+}
+
+TEST(TerminalRestore, AStalledTerminalDropsFramesInsteadOfHoldingTheShowBack) {
+    stall_marker = make_temp_dir("stall") + "/presented";
+    // Nobody reads the terminal while the child presents 180 frames that each change every
+    // cell, far more than the terminal's buffer holds: it gets through them by dropping frames.
+    PtyRun r = run_on_pty("stall", 0, {}, true);
+    EXPECT_TRUE(r.done_while_stalled) << "the show was held back by the terminal";
+    EXPECT_EQ(r.status, 0);
+    size_t leave = r.out.rfind(LEAVE);
+    EXPECT_NE(leave, std::string::npos);
+    EXPECT_LT(r.out.size(), size_t(180) * 85 * 40 * 10) << "fewer bytes than 180 whole frames";
+    remove_tree(stall_marker.substr(0, stall_marker.rfind('/')));
 }
 
 // ---- under tmux, with the test card ---------------------------------------------------------------
