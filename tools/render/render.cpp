@@ -202,12 +202,12 @@ int finish(Render& r) {
     double took = real_seconds(r);
     draw_progress(r, true);
     if (r.options.progress) fputs("\n", stderr);
-    fprintf(stderr, "tenfold-render: %s: %lld frames, %s of show, rendered in %.1f s: %.1f frames per second\n",
-            r.options.output.c_str(), (long long)frames, show_time(frames, true).c_str(), took,
-            took > 0 ? frames / took : 0.0);
+    fprintf(stderr, "tenfold-render: %s: %lld frame%s, %s of show, rendered in %.1f s: %.1f frames per second\n",
+            r.options.output.c_str(), (long long)frames, frames == 1 ? "" : "s", show_time(frames, true).c_str(),
+            took, took > 0 ? frames / took : 0.0);
     if (!r.options.sheet.empty())
-        fprintf(stderr, "tenfold-render: %s: %zu pictures, one every %d seconds\n", r.options.sheet.c_str(),
-                r.sheet.thumbs.size(), SHEET_EVERY_SECONDS);
+        fprintf(stderr, "tenfold-render: %s: %zu picture%s, one every %d seconds\n", r.options.sheet.c_str(),
+                r.sheet.thumbs.size(), r.sheet.thumbs.size() == 1 ? "" : "s", SHEET_EVERY_SECONDS);
     return 0;
 }
 
