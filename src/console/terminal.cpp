@@ -6,7 +6,8 @@
 //
 // While it draws, the terminal is in the alternate screen with the cursor hidden and no echo, and
 // what the show prints to standard output and error is held back and printed after the picture is
-// gone. The terminal is put back on every way out: the display's end, and fatal signals.
+// gone. The terminal is put back on every way out: the display's end, and fatal signals; and while
+// the show is stopped (Ctrl-Z).
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -43,8 +44,8 @@ struct Restore {
     int held = -1;                // what the show printed meanwhile
     int saved_out = -1, saved_err = -1;
     bool have_termios = false;
-    termios input{};
-    struct sigaction old_winch {}, old_fatal[NFATAL]{};
+    termios input{}, raw{};       // as it was; while the picture shows
+    struct sigaction old_winch {}, old_stop{}, old_fatal[NFATAL]{};
 };
 Restore restore;
 volatile sig_atomic_t resized = 0;
@@ -64,11 +65,21 @@ void write_all(int fd, const char* p, size_t n) {
     }
 }
 
+// Main screen, cursor and input as they were; and back to the picture. Async-signal-safe.
+void leave_screen() {
+    write_all(restore.tty, LEAVE, sizeof LEAVE - 1);
+    if (restore.have_termios) tcsetattr(STDIN_FILENO, TCSANOW, &restore.input);
+}
+
+void enter_screen() {
+    write_all(restore.tty, ENTER, sizeof ENTER - 1);
+    if (restore.have_termios) tcsetattr(STDIN_FILENO, TCSANOW, &restore.raw);
+}
+
 // Puts the terminal back and prints what was held back. Only async-signal-safe calls.
 void restore_terminal() {
     if (restore.tty < 0) return;
-    write_all(restore.tty, LEAVE, sizeof LEAVE - 1);
-    if (restore.have_termios) tcsetattr(STDIN_FILENO, TCSANOW, &restore.input);
+    leave_screen();
     if (restore.saved_out >= 0) dup2(restore.saved_out, STDOUT_FILENO);
     if (restore.saved_err >= 0) dup2(restore.saved_err, STDERR_FILENO);
     if (restore.held >= 0) {
@@ -88,6 +99,24 @@ void on_fatal(int sig) {
 }
 
 void on_winch(int) { resized = 1; }
+
+// Ctrl-Z: the terminal as it was while the show is stopped; on continuing, the picture is redrawn
+// in full (the terminal may have changed meanwhile).
+void on_stop(int) {
+    int saved_errno = errno;
+    leave_screen();
+    struct sigaction self;
+    sigaction(SIGTSTP, &restore.old_stop, &self);
+    raise(SIGTSTP);
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &stop, nullptr);  // stops here until continued
+    sigaction(SIGTSTP, &self, nullptr);
+    enter_screen();
+    resized = 1;
+    errno = saved_errno;
+}
 
 void append_number(std::string& s, int v) {
     char b[12];
@@ -135,6 +164,7 @@ struct TerminalDisplay : Display {
         restore_terminal();
         if (restore.have_termios) tcflush(STDIN_FILENO, TCIFLUSH);  // keys typed during the show
         sigaction(SIGWINCH, &restore.old_winch, nullptr);
+        sigaction(SIGTSTP, &restore.old_stop, nullptr);
         for (int i = 0; i < NFATAL; i++) sigaction(FATAL_SIGNALS[i], &restore.old_fatal[i], nullptr);
         for (int f : {restore.tty, restore.held, restore.saved_out, restore.saved_err})
             if (f >= 0) close(f);
@@ -297,7 +327,8 @@ int take_terminal() {
     }
     if (isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &restore.input) == 0) {
         restore.have_termios = true;
-        termios t = restore.input;
+        termios& t = restore.raw;
+        t = restore.input;
         t.c_lflag &= tcflag_t(~(ICANON | ECHO));  // keys neither echo over the picture nor wait for Enter
         t.c_cc[VMIN] = 0;
         t.c_cc[VTIME] = 0;
@@ -308,6 +339,9 @@ int take_terminal() {
     sa.sa_handler = on_winch;
     sa.sa_flags = SA_RESTART;
     sigaction(SIGWINCH, &sa, &restore.old_winch);
+    sa.sa_handler = on_stop;
+    sigaction(SIGTSTP, &sa, &restore.old_stop);
+    if (restore.old_stop.sa_handler == SIG_IGN) sigaction(SIGTSTP, &restore.old_stop, nullptr);  // no job control
     sa.sa_handler = on_fatal;
     sa.sa_flags = 0;
     for (int i = 0; i < NFATAL; i++) sigaction(FATAL_SIGNALS[i], &sa, &restore.old_fatal[i]);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -387,6 +388,79 @@ TEST(TerminalRestore, AStalledTerminalDropsFramesInsteadOfHoldingTheShowBack) {
     EXPECT_NE(leave, std::string::npos);
     EXPECT_LT(r.out.size(), size_t(180) * 85 * 40 * 10) << "fewer bytes than 180 whole frames";
     remove_tree(stall_marker.substr(0, stall_marker.rfind('/')));
+}
+
+// Reads the terminal until `until` appears after position `from` (or 10 s pass); returns where.
+size_t read_until(int master, std::string& out, const std::string& until, size_t from) {
+    for (int waited = 0; waited < 10000; waited += 20) {
+        size_t at = out.find(until, from);
+        if (at != std::string::npos) return at;
+        pollfd pf{master, POLLIN, 0};
+        if (poll(&pf, 1, 20) > 0) {
+            char buf[65536];
+            ssize_t n = read(master, buf, sizeof buf);
+            if (n <= 0) break;
+            out.append(buf, size_t(n));
+        }
+    }
+    return out.find(until, from);
+}
+
+TEST(TerminalRestore, CtrlZGivesTheTerminalBackUntilTheShowContinues) {
+    winsize ws{};
+    ws.ws_col = 100;
+    ws.ws_row = 40;
+    int master = -1;
+    pid_t pid = forkpty(&master, nullptr, nullptr, &ws);
+    if (pid == 0) {
+        // As under a shell with job control: the show in a process group of its own, in the
+        // foreground, with its parent in the session (so that it may be stopped).
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        pid_t show = fork();
+        if (show == 0) {
+            setpgid(0, 0);
+            signal(SIGTTOU, SIG_IGN);
+            tcsetpgrp(STDIN_FILENO, getpid());
+            signal(SIGTTOU, SIG_DFL);
+            present_on_terminal("signal");
+        }
+        int st = 0;
+        waitpid(show, &st, 0);
+        _exit(WIFEXITED(st) ? WEXITSTATUS(st) : 99);
+    }
+    std::string out;
+    size_t picture = read_until(master, out, "\xe2\x96\x80", 0);
+    ASSERT_NE(picture, std::string::npos);
+    termios t{};
+    tcgetattr(master, &t);
+    EXPECT_FALSE(t.c_lflag & ECHO) << "no echo while the picture shows";
+
+    ASSERT_EQ(write(master, "\x1a", 1), 1);  // Ctrl-Z
+    size_t left = read_until(master, out, LEAVE, picture);
+    ASSERT_NE(left, std::string::npos) << "main screen and cursor back while stopped";
+    usleep(200000);
+    tcgetattr(master, &t);
+    EXPECT_TRUE(t.c_lflag & ECHO);
+    EXPECT_TRUE(t.c_lflag & ICANON);
+    pid_t show_group = tcgetpgrp(master);
+    ASSERT_GT(show_group, 0);
+    std::string tail = out.substr(left + strlen(LEAVE));
+    EXPECT_EQ(tail.find("\xe2\x96\x80"), std::string::npos) << "nothing drawn while stopped";
+
+    kill(-show_group, SIGCONT);
+    size_t back = read_until(master, out, "\x1b[?1049h", left);
+    ASSERT_NE(back, std::string::npos) << "the picture's screen again";
+    EXPECT_NE(read_until(master, out, "\xe2\x96\x80", back), std::string::npos) << "and the picture redrawn";
+    tcgetattr(master, &t);
+    EXPECT_FALSE(t.c_lflag & ECHO);
+
+    ASSERT_EQ(write(master, "\x03", 1), 1);  // Ctrl-C
+    EXPECT_NE(read_until(master, out, "closing banner", back), std::string::npos);
+    int st = 0;
+    waitpid(pid, &st, 0);
+    EXPECT_EQ(WEXITSTATUS(st), 130);
+    close(master);
 }
 
 // ---- under tmux, with the test card ---------------------------------------------------------------
