@@ -109,7 +109,10 @@ bool encoder_start(Encoder& e, const std::string& ffmpeg, const std::string& out
         "-map_metadata", "-1", "-fflags", "+bitexact", "-flags:v", "+bitexact", "-flags:a", "+bitexact",
         "-movflags", "+faststart", "-f", "mp4", out_path};
     pid_t pid = fork();
-    if (pid < 0) return false;
+    if (pid < 0) {
+        for (int fd : {v[0], v[1], a[0], a[1]}) close(fd);
+        return false;
+    }
     if (pid == 0) {
         setpgid(0, 0);  // Ctrl-C at the terminal is ours to handle, not ffmpeg's
         int vr = fcntl(v[0], F_DUPFD, 10), ar = fcntl(a[0], F_DUPFD, 10);

@@ -179,7 +179,12 @@ int finish(Render& r) {
         std::vector<int16_t> silence(size_t(missing) * 2, 0);
         encoder_audio(r.encoder, silence.data(), size_t(missing));
     }
-    if (!encoder_finish(r.encoder)) {
+    bool finished = encoder_finish(r.encoder);
+    if (con_quit_requested()) {  // Ctrl-C while ffmpeg took the last frames: not a whole video
+        r.failure = "interrupted";
+        return 130;
+    }
+    if (!finished) {
         std::string words = encoder_last_words(r.encoder);
         r.failure = "ffmpeg failed" + (words.empty() ? std::string() : ": " + words);
         return 1;
