@@ -135,8 +135,8 @@ void console_start(const ConsoleSettings& s) {
 void console_start() {
     ConsoleSettings s = console_settings_from_env();
     const std::string& v = s.video;
-    if (v != "auto" && v != "window" && v != "none") {
-        fprintf(stderr, "tenfold: TENFOLD_VIDEO=%s is not one of auto, window, none; using auto\n",
+    if (v != "auto" && v != "window" && v != "terminal" && v != "none") {
+        fprintf(stderr, "tenfold: TENFOLD_VIDEO=%s is not one of auto, window, terminal, none; using auto\n",
                 v.c_str());
         s.video = "auto";
     }
@@ -155,3 +155,7 @@ void con_check_quit() {
 }
 
 void console_mark_scene(int scene) { marks.push_back(snapshot(scene)); }
+
+int con_current_scene() { return marks.empty() ? 0 : marks.back().scene; }
+
+void con_request_quit(int status) { request_quit(status); }

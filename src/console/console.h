@@ -2,7 +2,7 @@
 // device as the show sees them. Everything the show does with the platform goes through here.
 //
 // Settings (read from the environment by console_start, documented in the README):
-//   TENFOLD_VIDEO=auto|window|none   TENFOLD_CLOCK=real|virtual
+//   TENFOLD_VIDEO=auto|window|terminal|none   TENFOLD_CLOCK=real|virtual
 //   TENFOLD_AUDIO_OUT=FILE.wav  TENFOLD_SCALE=N  TENFOLD_STATS=FILE
 #pragma once
 
@@ -15,7 +15,7 @@
 // ---- start, quit ------------------------------------------------------------------------------
 
 struct ConsoleSettings {
-    std::string video = "auto";  // auto, window, none
+    std::string video = "auto";  // auto, window, terminal, none
     bool virtual_clock = false;
     std::string audio_out;       // virtual clock: WAV file of the mixed music
     int scale = 0;               // window: integer scale, 0 = largest that fits
@@ -99,3 +99,7 @@ void con_set_frame_hook(std::function<void(const ScanFrame&)> hook);
 void con_set_audio_hook(std::function<void(const int16_t* samples, size_t frames)> hook);
 // Scan-out of the visible page through the DAC, as the CRT shows it now.
 void con_scan_out(uint8_t* indices, uint8_t* rgb);
+// The scene the timeline marked last (console_mark_scene), 0 before the first mark.
+int con_current_scene();
+// Asks for the end of the run, as Ctrl-C does: the quit handler runs at the next console call.
+void con_request_quit(int status);

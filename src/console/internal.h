@@ -19,6 +19,10 @@ struct Display {
     virtual void poll() = 0;                    // input and window events
 };
 std::unique_ptr<Display> open_window_display(int scale);
+// The terminal display on standard output; null if standard output is not a terminal.
+std::unique_ptr<Display> open_terminal_display();
+// The same drawing into any file at a fixed size in cells, leaving the process's terminal alone.
+std::unique_ptr<Display> open_terminal_display(int fd, int columns, int rows);
 
 struct Vga {
     uint8_t planes[4][VGA_PLANE_SIZE];

@@ -1,5 +1,7 @@
 // Emulated VGA in mode 6: four 64 KiB planes, the sequencer's Map Mask, the DAC, the display
 // start, and the CRT that scans the visible page out through the DAC at every retrace tick.
+#include <unistd.h>
+
 #include <cstring>
 #include <vector>
 
@@ -60,6 +62,12 @@ void open_display() {
     if (want_window) display = open_window_display(settings.scale);
     if (want_window && !display && v == "window")
         fprintf(stderr, "tenfold: cannot open a window, playing without a picture\n");
+    // auto: the terminal where no window opens and standard output is one.
+    if (!display && (v == "terminal" || (v == "auto" && isatty(STDOUT_FILENO)))) {
+        display = open_terminal_display();
+        if (!display && v == "terminal")
+            fprintf(stderr, "tenfold: standard output is not a terminal, playing without a picture\n");
+    }
 }
 
 void close_display() { display.reset(); }

@@ -42,7 +42,8 @@ struct WindowDisplay : Display {
             if (e.type != SDL_KEYDOWN) continue;
             SDL_Keycode k = e.key.keysym.sym;
             if (k == SDLK_ESCAPE) request_quit(1);
-            if (k == SDLK_F11 || (k == SDLK_RETURN && (e.key.keysym.mod & KMOD_ALT))) toggle_fullscreen();
+            bool toggle = k == SDLK_F11 || (k == SDLK_RETURN && (e.key.keysym.mod & KMOD_ALT));
+            if (toggle && !e.key.repeat) toggle_fullscreen();  // a held key toggles once
         }
     }
 };
@@ -65,6 +66,7 @@ std::unique_ptr<Display> open_window_display(int scale) {
     d->window = SDL_CreateWindow("tenfold", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, SCAN_WIDTH * scale,
                                  SCAN_HEIGHT * scale, SDL_WINDOW_RESIZABLE);
     if (!d->window) return nullptr;
+    SDL_SetWindowMinimumSize(d->window, SCAN_WIDTH, SCAN_HEIGHT);  // smaller, whole-pixel scaling would crop
     d->renderer = SDL_CreateRenderer(d->window, -1, 0);
     if (!d->renderer) return nullptr;
     SDL_RenderSetLogicalSize(d->renderer, SCAN_WIDTH, SCAN_HEIGHT);  // keeps 4:3 with borders

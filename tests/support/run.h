@@ -20,3 +20,5 @@ void remove_tree(const std::string& dir);
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& data);
 int count_of(const std::string& haystack, const std::string& needle);
+// What a shell command prints on standard output.
+std::string run_shell(const std::string& command);

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -54,6 +55,36 @@ void stop_xvfb(Xvfb& x) {
     kill(x.pid, SIGTERM);
     waitpid(x.pid, nullptr, 0);
     x.pid = -1;
+}
+
+int start_window_manager(const std::string& display) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        setenv("DISPLAY", display.c_str(), 1);
+        execlp("evilwm", "evilwm", (char*)nullptr);
+        _exit(127);
+    }
+    // Ready once it manages the root window: it then holds SubstructureRedirect on it.
+    Display* d = XOpenDisplay(display.c_str());
+    for (int waited = 0; d && waited < 5000; waited += 50) {
+        XWindowAttributes a;
+        XGetWindowAttributes(d, DefaultRootWindow(d), &a);
+        if (a.all_event_masks & SubstructureRedirectMask) break;
+        int status;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            pid = -1;
+            break;
+        }
+        usleep(50000);
+    }
+    if (d) XCloseDisplay(d);
+    return pid;
+}
+
+void stop_process(int pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
 }
 
 static Window search(Display* d, Window w, const std::string& name) {
@@ -131,19 +162,39 @@ void send_close_request(const std::string& display, unsigned long window) {
     XCloseDisplay(d);
 }
 
-void send_key(const std::string& display, unsigned long window, unsigned long keysym) {
+static void key_event(Display* d, Window window, int type, KeySym keysym, unsigned state) {
+    XEvent e{};
+    e.xkey.type = type;
+    e.xkey.display = d;
+    e.xkey.window = window;
+    e.xkey.root = DefaultRootWindow(d);
+    e.xkey.keycode = XKeysymToKeycode(d, keysym);
+    e.xkey.same_screen = True;
+    e.xkey.state = state;
+    XSendEvent(d, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &e);
+}
+
+void send_key(const std::string& display, unsigned long window, unsigned long keysym, unsigned modifiers) {
     Display* d = XOpenDisplay(display.c_str());
     if (!d) return;
-    for (int type : {KeyPress, KeyRelease}) {
-        XEvent e{};
-        e.xkey.type = type;
-        e.xkey.display = d;
-        e.xkey.window = window;
-        e.xkey.root = DefaultRootWindow(d);
-        e.xkey.keycode = XKeysymToKeycode(d, KeySym(keysym));
-        e.xkey.same_screen = True;
-        XSendEvent(d, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &e);
-    }
+    // A modifier is held as a key of its own around the key, as a keyboard does.
+    if (modifiers & ALT_MODIFIER) key_event(d, window, KeyPress, XK_Alt_L, 0);
+    key_event(d, window, KeyPress, KeySym(keysym), modifiers);
+    key_event(d, window, KeyRelease, KeySym(keysym), modifiers);
+    if (modifiers & ALT_MODIFIER) key_event(d, window, KeyRelease, XK_Alt_L, modifiers);
     XFlush(d);
     XCloseDisplay(d);
+}
+
+bool window_size(const std::string& display, unsigned long window, int* width, int* height) {
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return false;
+    XWindowAttributes a;
+    bool ok = XGetWindowAttributes(d, window, &a);
+    if (ok) {
+        *width = a.width;
+        *height = a.height;
+    }
+    XCloseDisplay(d);
+    return ok;
 }
