@@ -14,6 +14,7 @@
 #include "driver/music.h"
 #include "driver/tables.h"
 #include "driver/unpack.h"
+#include "scenes/scenes.h"
 #include "video/framebuffer.h"
 
 struct timeval wait_start;
@@ -120,7 +121,17 @@ void wait_seconds(int n) {
 
 int demo_main() {
     demo_init();
+    console_mark_scene(1);
+    scene1(frame_buf, aux_buf1, aux_buf2);
+    console_mark_scene(2);
+    scene2(frame_buf, aux_buf1, aux_buf2);
+    console_mark_scene(3);
+    scene3(frame_buf, aux_buf1, aux_buf2);
+    console_mark_scene(4);
+    scene4(frame_buf, aux_buf1, aux_buf2);
     clear_buffers();  // scenes 1 to 4 leave pictures behind; scene 5 and later start from black
+    console_mark_scene(5);
+    scene5(frame_buf, aux_buf1, aux_buf2);
     stop_show();
     return 1;
 }

@@ -1,0 +1,13 @@
+// The ten scenes of the timeline, in play order. Each runs its own frame loop over the three work
+// buffers (frame_buf, aux_buf1, aux_buf2) and returns once its cue has come.
+#pragma once
+
+#include "engine3d/camera.h"
+#include "video/framebuffer.h"
+
+void scene1(FrameBuffer* frame_buf, FrameBuffer* aux_buf1, FrameBuffer* aux_buf2);
+void scene2(FrameBuffer* frame_buf, FrameBuffer* aux_buf1, FrameBuffer* aux_buf2);
+void scene3(FrameBuffer* frame_buf, FrameBuffer* aux_buf1, FrameBuffer* aux_buf2);
+void scene4(FrameBuffer* frame_buf, FrameBuffer* aux_buf1, FrameBuffer* aux_buf2);
+extern Camera scene5_camera;  // scene 5's viewer, a process-wide record
+void scene5(FrameBuffer* frame_buf, FrameBuffer* aux_buf1, FrameBuffer* aux_buf2);
