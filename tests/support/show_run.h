@@ -1,0 +1,57 @@
+// The whole show, run once in the test process under the virtual clock with no display, with
+// every retrace tick's scan-out handed to the checks registered for it.
+//
+// gtest_discover_tests runs every test in a process of its own, so the scene checks do not each
+// get a run: each registers a ShowCheck at static initialisation (register_show_check), and one
+// test (tests/scenes/show_run_test.cpp) plays the show once and then calls every check's verify.
+#pragma once
+
+#include <sys/time.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// One retrace tick as the checks see it while the show runs; the show's state (worlds, buffers,
+// water, palettes) may be read at this moment.
+struct ShowTick {
+    int64_t tick;            // 60 Hz, from the console's start
+    int scene;               // the scene the timeline marked last, 0 before the first
+    long position;           // song position as of the last update, -1 without a module
+    timeval time;            // the clock
+    const uint8_t* indices;  // 320 x 240 palette indices of the visible page
+    const uint8_t* dac;      // 256 x (red, green, blue), 6-bit
+};
+
+// What is kept of every tick.
+struct TickRecord {
+    int64_t tick;
+    int scene;
+    long position;
+    timeval time;
+    bool presented;  // a presentation put this page up at this tick (not a page held from before)
+    uint64_t indices_hash, dac_hash;
+};
+
+struct ShowRecord {
+    int status = -1;  // what demo_main returned
+    std::vector<TickRecord> ticks;
+    // The records of one scene's ticks, in order.
+    std::vector<const TickRecord*> scene_ticks(int scene) const;
+};
+
+struct ShowCheck {
+    std::string name;
+    std::function<void(const ShowTick&)> observe;     // every tick, during the run
+    std::function<void(const ShowRecord&)> verify;    // after the run, with gtest assertions
+};
+
+// For a namespace-scope initialiser: static int registered = register_show_check({...});
+int register_show_check(ShowCheck check);
+std::vector<ShowCheck>& registered_show_checks();
+
+// Plays the show in data.dat of the build directory: false if there is none (nothing to play).
+bool run_show(ShowRecord* record);
+
+uint64_t hash_bytes(const uint8_t* data, size_t size);
