@@ -200,7 +200,7 @@ struct Object {
 
 const Object objects[] = {
     {"pentagon", &world_scene2, &obj_pentagon, 30, 60},  {"pyramid", &world_scene2, &obj_pyramid_a, 25, 80},
-    {"sphere 3", &world_scene3, &obj_sphere3, 25, 60},   {"statue", &world_scene4, &obj_osiris, 60, 120},
+    {"sphere 3", &world_scene3, &obj_sphere3, 25, 60},   {"statue", &world_scene4, &obj_osiris, 40, 120},
     {"star", &world_scene5, &obj_star, 35, 70},         {"logo", &world_scene9, &obj_vl, 50, 110},
     {"sphere 7", &world_scene7, &obj_sphere7, 60, 130},  {"torus", &world_scene8, &obj_toorus, 40, 90},
     {"eo", &world_scene10, &obj_eo, 40, 80},             {"sphere 10", &world_scene10, &obj_sphere10, 15, 40},
@@ -319,7 +319,7 @@ TEST_F(Catalogue, ScenePicturesLeaveTheRockingStatueInView) {
             hidden += (x < img_osiris->width && y < img_osiris->height) ||
                       (x >= 120 && x < 120 + img_cu->width && y >= 160 && y < 160 + img_cu->height);
         }
-        ASSERT_GT(seen, int(slot.mesh.vertex_count) / 2) << "frame " << frame;
+        ASSERT_GE(seen * 100, int(slot.mesh.vertex_count) * 90) << "on screen in frame " << frame;
         worst_hidden = std::max(worst_hidden, hidden * 100 / seen);
     }
     EXPECT_LT(worst_hidden, 25) << "per cent of the statue's corners under the pictures at worst";
