@@ -1,14 +1,17 @@
 // The show as a program: start-up, shutdown, the unpacked data and what is left behind.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
 #include "driver/demo.h"
 #include "support/run.h"
+#include "support/xvfb.h"
 
 namespace fs = std::filesystem;
 
@@ -24,8 +27,8 @@ struct ShowRun : ::testing::Test {
         remove_tree(dir);
         remove_tree(tmp);
     }
-    std::vector<std::string> env(std::vector<std::string> more = {}) {
-        more.push_back("TENFOLD_CLOCK=virtual");
+    std::vector<std::string> env(std::vector<std::string> more = {}, const char* clock = "virtual") {
+        more.push_back(std::string("TENFOLD_CLOCK=") + clock);
         more.push_back("TENFOLD_VIDEO=none");
         more.push_back("TMPDIR=" + tmp);
         return more;
@@ -63,6 +66,40 @@ TEST_F(ShowRun, CompleteRunLeavesTheCallersDataAloneAndReportsItself) {
     std::string stats = read_file(dir + "/stats.json");
     EXPECT_EQ(stats.find("{\"clock\": \"virtual\", \"frames\": "), 0u) << stats;
     EXPECT_NE(stats.find("\"scenes\": ["), std::string::npos);
+}
+
+// The user ends the show early: in real time, a second or two into the opening scene.
+TEST_F(ShowRun, InterruptedRunCleansUpLikeACompleteOne) {
+    provide_archive();
+    fs::create_directory(dir + "/data");
+    write_file(dir + "/data/mine.txt", "my own file\n");
+    for (auto [sig, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        RunResult r = run_program(TENFOLD_BIN, dir, env({"TENFOLD_STATS=stats.json"}, "real"), 2500, sig);
+        EXPECT_EQ(r.exit_status, status) << r.err;
+        EXPECT_EQ(count_of(r.out, banner), 2) << "text mode and the closing banner";
+        EXPECT_EQ(read_file(dir + "/data/mine.txt"), "my own file\n");
+        EXPECT_TRUE(tmp_is_empty()) << "the unpacked copy is deleted";
+        EXPECT_NE(read_file(dir + "/stats.json").find("\"clock\": \"real\""), std::string::npos);
+    }
+}
+
+// Closing the window ends the show as cleanly as its own end does.
+TEST_F(ShowRun, ClosingTheWindowEndsTheShowCleanly) {
+    Xvfb x = start_xvfb();
+    if (x.display.empty()) GTEST_SKIP() << "Xvfb did not start";
+    provide_archive();
+    std::vector<std::string> e = env({"DISPLAY=" + x.display, "TENFOLD_SCALE=1"}, "real");
+    e.erase(std::find(e.begin(), e.end(), "TENFOLD_VIDEO=none"));
+    int pid = start_program(TENFOLD_BIN, dir, e);
+    unsigned long w = find_window(x.display, "tenfold", 20000);
+    EXPECT_NE(w, 0u) << "no window appeared";
+    usleep(500000);
+    send_close_request(x.display, w);
+    RunResult r = finish_program(pid, dir);
+    stop_xvfb(x);
+    EXPECT_EQ(r.exit_status, 1) << r.err;
+    EXPECT_EQ(count_of(r.out, banner), 2);
+    EXPECT_TRUE(tmp_is_empty());
 }
 
 TEST_F(ShowRun, MissingArchiveStopsBeforeTheGraphicsModeNamingWhereItLooked) {

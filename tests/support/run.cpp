@@ -51,8 +51,7 @@ std::string run_shell(const std::string& command) {
     return out;
 }
 
-RunResult run_program(const std::string& program, const std::string& dir, const std::vector<std::string>& env,
-                      int signal_after_ms, int signal_number) {
+int start_program(const std::string& program, const std::string& dir, const std::vector<std::string>& env) {
     std::string out_path = dir + "/.stdout", err_path = dir + "/.stderr";
     pid_t pid = fork();
     if (pid == 0) {
@@ -67,11 +66,12 @@ RunResult run_program(const std::string& program, const std::string& dir, const 
         execl(program.c_str(), program.c_str(), (char*)nullptr);
         _exit(127);
     }
+    return pid;
+}
+
+RunResult finish_program(int pid, const std::string& dir) {
+    std::string out_path = dir + "/.stdout", err_path = dir + "/.stderr";
     RunResult r;
-    if (signal_after_ms >= 0) {
-        usleep(useconds_t(signal_after_ms) * 1000);
-        kill(pid, signal_number);
-    }
     int status = 0;
     waitpid(pid, &status, 0);
     if (WIFEXITED(status)) r.exit_status = WEXITSTATUS(status);
@@ -81,4 +81,14 @@ RunResult run_program(const std::string& program, const std::string& dir, const 
     unlink(out_path.c_str());
     unlink(err_path.c_str());
     return r;
+}
+
+RunResult run_program(const std::string& program, const std::string& dir, const std::vector<std::string>& env,
+                      int signal_after_ms, int signal_number) {
+    int pid = start_program(program, dir, env);
+    if (signal_after_ms >= 0) {
+        usleep(useconds_t(signal_after_ms) * 1000);
+        kill(pid, signal_number);
+    }
+    return finish_program(pid, dir);
 }

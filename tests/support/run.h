@@ -14,6 +14,10 @@ struct RunResult {
 RunResult run_program(const std::string& program, const std::string& dir, const std::vector<std::string>& env,
                       int signal_after_ms = -1, int signal_number = 2);
 
+// The same in two halves, for a test that acts on the program while it runs.
+int start_program(const std::string& program, const std::string& dir, const std::vector<std::string>& env);
+RunResult finish_program(int pid, const std::string& dir);
+
 // A fresh empty directory under the system's temporary folder, removed by remove_tree.
 std::string make_temp_dir(const char* tag);
 void remove_tree(const std::string& dir);
