@@ -73,8 +73,10 @@ void close_audio_output() {
 
 namespace {
 
+bool silent_wanted = false;  // set by con_audio_fallback: autodetection never picks the silent driver
+
 BOOL virtual_present() { return con_virtual_clock(); }
-BOOL never_present() { return 0; }
+BOOL silent_present() { return silent_wanted; }
 
 // The mixer keeps its voice count across MikMod_Exit while it frees the voices; until a module
 // sets the count again, a second start-up without a module would mix voices that are gone.
@@ -177,7 +179,7 @@ MDRIVER make_driver(const char* name, const char* alias, BOOL (*present)(), int 
 
 MDRIVER virtual_driver = make_driver("tenfold virtual-clock mixer", "tenfold-virtual", virtual_present,
                                      virtual_init, virtual_exit, virtual_update);
-MDRIVER silent_driver = make_driver("tenfold silent real-time mixer", "tenfold-silent", never_present,
+MDRIVER silent_driver = make_driver("tenfold silent real-time mixer", "tenfold-silent", silent_present,
                                     silent_init, VC_Exit, silent_update);
 bool registered = false;
 
@@ -199,7 +201,10 @@ void con_audio_register() {
 int con_audio_fallback() {
     con_audio_register();
     md_device = UWORD(MikMod_DriverFromAlias("tenfold-silent"));
-    return MikMod_Init("");
+    silent_wanted = true;  // the library asks a driver it was told to use whether it is there
+    int failed = MikMod_Init("");
+    silent_wanted = false;
+    return failed;
 }
 
 bool con_audio_driver_is_mute() {

@@ -116,3 +116,34 @@ TEST(MusicPlayback, WithoutModuleTheWaitsStillReturn) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where no sound device works, the silent driver keeps the song moving in real time.
+TEST(MusicPlayback, SilentDriverKeepsTheSongMovingInRealTime) {
+    ConsoleSettings s;
+    s.video = "none";
+    console_start(s);
+    std::string path = std::string(TENFOLD_BUILD_DIR) + "/silent-driver-test.xm";
+    ASSERT_TRUE(xm::write_file(tiny_module(), path, nullptr));
+    con_audio_register();
+    MikMod_RegisterLoader(&load_xm);
+    md_mixfreq = 44100;
+    md_mode = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUSIC;
+    ASSERT_EQ(con_audio_fallback(), 0) << MikMod_strerror(MikMod_errno);
+    EXPECT_STREQ(md_driver->Alias, "tenfold-silent");
+    MODULE* m = Player_Load(path.c_str(), 16, 0);
+    ASSERT_NE(m, nullptr);
+    Player_Start(m);
+    for (int i = 0; i < 60 && m->sngpos == 0 && m->patpos < 4; i++) {
+        MikMod_Update();
+        con_usleep(20000);
+    }
+    EXPECT_TRUE(m->sngpos > 0 || m->patpos >= 4) << "row " << m->patpos;  // a row lasts 60 ms
+    Player_Stop();
+    Player_Free(m);
+    MikMod_Exit();
+    remove(path.c_str());
+}
+
+}  // namespace
