@@ -154,7 +154,10 @@ void con_check_quit() {
     exit(quit_status);
 }
 
-void console_mark_scene(int scene) { marks.push_back(snapshot(scene)); }
+void console_mark_scene(int scene) {
+    note_song_position();
+    marks.push_back(snapshot(scene));
+}
 
 int con_current_scene() { return marks.empty() ? 0 : marks.back().scene; }
 
