@@ -19,7 +19,7 @@ struct WindowDisplay : Display {
         if (texture) SDL_DestroyTexture(texture);
         if (renderer) SDL_DestroyRenderer(renderer);
         if (window) SDL_DestroyWindow(window);
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Quit();  // SDL serves only this window
     }
 
     void show(const uint8_t* rgb) override {
