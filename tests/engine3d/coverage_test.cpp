@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "engine3d/camera.h"
@@ -8,17 +7,6 @@
 #include "support/coverage.h"
 
 namespace {
-
-TEST(TestMeshes, GeneratedMeshesAreClosedAndWoundOutward) {
-    for (const TestMesh& m : {octahedron(1), uv_sphere(1, 6, 8), uv_sphere(2, 17, 30)}) {
-        EXPECT_GT(signed_volume6(m), 0);
-        EXPECT_LT(signed_volume6(reversed(m)), 0);
-        std::map<std::pair<int, int>, int> edges;
-        for (const auto& f : m.faces)
-            for (int k = 0; k < 3; k++) edges[{f[k], f[(k + 1) % 3]}]++;
-        for (const auto& [e, n] : edges) EXPECT_TRUE(n == 1 && edges.count({e.second, e.first}) == 1);
-    }
-}
 
 // With culling a closed convex mesh covers the same pixels as without (but for single pixels beside
 // outline corners, where the filler's truncated edge steps let a back face add one). A mesh wound
