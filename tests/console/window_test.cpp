@@ -109,11 +109,6 @@ TEST_P(PlainWindow, ShowsThePresentedFrameAndClosingItEndsTheRun) {
     EXPECT_EQ(wait_child(), 42) << "the quit handler ends the run with status 1";
 }
 
-TEST_P(PlainWindow, EscEndsTheRun) {
-    send_key(x.display, w, XK_Escape);
-    EXPECT_EQ(wait_child(), 42);
-}
-
 TEST_P(DesktopWindow, LargestScaleThatFitsThenFullscreenKeepingTheShapeAndBack) {
     ASSERT_TRUE(becomes(960, 720)) << "3 x 320 x 240 fits a 1024 x 768 screen, 4 x does not";
     send_key(x.display, w, XK_F11);

@@ -63,13 +63,14 @@ const Vec3 A{10, 10, 100}, B{10, 50, 100}, C{50, 10, 100};
 TEST_F(RenderTest, CullingKeepsFacesCounterClockwiseOnScreenOrCollinearAndDropsTheCameraPlane) {
     EXPECT_EQ(is_front_facing(0, 0, 10, 0, 0, 10), 0);
     EXPECT_EQ(is_front_facing(0, 0, 0, 10, 10, 0), 1);
-    load(5);
+    load(6);
     face(2).colour = 50 << 8;  // no culling: drawn from both sides
     place(0, A, B, C);
     place(1, A, C, B);
     place(2, A, C, B);
     place(3, A, B, Vec3{50, 10, 0.5f});  // depth truncates to 0
     place(4, A, Vec3{30, 30, 1}, Vec3{50, 50, 1});  // collinear
+    place(5, Vec3{10, 10, 0.9f}, B, C);
     render();
     EXPECT_EQ(kept(), (std::vector<int>{0, 2, 4}));
 }

@@ -108,10 +108,6 @@ struct MusicModule : ::testing::Test {
     static void SetUpTestSuite() {
         bytes_ = read_bytes(TENFOLD_BUILD_DIR "/pack/data/music.xm");
         if (!bytes_.empty()) run_ = play_show(bytes_);
-        printf("flash %.2f s, slide %.2f s, rise %.2f s, fade %.2f s, scene 2 ends %.2f s, show ends %.2f s, "
-               "song ends %.2f s\n",
-               run_.reached[0x20004], run_.reached[0x30005], run_.reached[0x40006], run_.reached[0x4002A],
-               run_.reached[0x50002], run_.show_end, run_.song_end);
     }
     static void TearDownTestSuite() { std::rename(WAV_FILE.c_str(), WAV_KEPT.c_str()); }
     static std::vector<uint8_t> bytes_;

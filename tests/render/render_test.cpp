@@ -92,8 +92,8 @@ std::string time_file;
 uint8_t pattern(int i, int n) { return uint8_t((i % 320) / 4 + (i / 320) / 4 + n * 37); }
 uint8_t colour(int entry, int c) { return uint8_t((c == 0 ? entry : c == 1 ? 255 - entry : entry / 2) & 0xFC); }
 
-// A moving pattern, a pause with nothing presented, two scene marks, the module player mixing
-// (silence: there is no module here), then text mode.
+// A moving pattern, a pause with nothing presented in the middle and one at the end, two scene
+// marks, the module player mixing (silence: there is no module here), then text mode.
 int test_show() {
     con_on_quit([](int status) {
         vga_setmode(TEXT);
@@ -113,6 +113,7 @@ int test_show() {
         for (int i = 0; i < FRAME_BYTES; i++) buf[i] = pattern(i, n);
         show_frame(buf.data());
     }
+    con_usleep(PAUSE_US);
     free_palette(p);
     audio_shutdown();
     write_file(time_file, std::to_string(con_seconds()));
@@ -183,9 +184,9 @@ TEST_F(RenderRun, TwoRendersDecodeToTheSameFramesAsLongAsTheRunWithSoundAsLong) 
     EXPECT_EQ(entries(dir), (std::set<std::string>{"one.mp4", "out.mp4", "out.png"}));
 
     // Every 60 Hz tick of the run is a frame: the first at the mode change, one per presentation,
-    // and the ticks of the pause.
+    // and the ticks of the two pauses.
     int ticks = int(std::lround(atof(read_file(dir + ".time").c_str()) * 60)) + 1;
-    EXPECT_EQ(ticks, 1 + SHORT_FRAMES + int(PAUSE_US * 60 / 1000000));
+    EXPECT_EQ(ticks, 1 + SHORT_FRAMES + 2 * int(PAUSE_US * 60 / 1000000));
     ASSERT_EQ(int(hashes[0].size()), ticks);
     EXPECT_EQ(hashes[0], hashes[1]);
     EXPECT_NE(hashes[0][10], hashes[0][11]) << "the pattern moves";
