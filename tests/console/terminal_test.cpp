@@ -24,49 +24,40 @@
 
 namespace {
 
-constexpr char LEAVE[] = "\x1b[0m\x1b[?1049l\x1b[?25h";
+constexpr char LEAVE[] = "\x1b[0m\x1b[?1049l\x1b[?25h", HALF[] = "\xe2\x96\x80";
 
 // Enough of a terminal to read the display's output: cursor moves, true-colour SGR, the two cell
-// characters it writes, clearing, and the private modes.
+// characters it writes, clearing, and the private modes. `unknown` counts what it cannot place.
 struct Screen {
     struct Cell {
         std::string ch;
         int64_t fg = -1, bg = -1;
     };
-    int cols, rows;
+    int cols, rows, row = 0, col = 0, written = 0, unknown = 0;
     std::vector<Cell> cells;
-    int row = 0, col = 0;
     int64_t fg = -1, bg = -1;
     bool alternate = false, cursor_visible = true;
-    int written = 0;     // cells written
-    int unknown = 0;     // sequences or bytes the model does not know
     Screen(int c, int r) : cols(c), rows(r), cells(size_t(c) * r) {}
     Cell& at(int r, int c) { return cells[size_t(r) * cols + c]; }
-
+    std::pair<int64_t, int64_t> colours(int r, int c) {  // upper and lower half
+        return at(r, c).ch == " " ? std::make_pair(at(r, c).bg, at(r, c).bg) : std::make_pair(at(r, c).fg, at(r, c).bg);
+    }
     void sgr(const std::vector<int>& p) {
         for (size_t i = 0; i < p.size(); i++) {
-            if (p[i] == 0) {
-                fg = bg = -1;
-            } else if ((p[i] == 38 || p[i] == 48) && i + 4 < p.size() && p[i + 1] == 2) {
-                int64_t c = int64_t(p[i + 2]) << 16 | p[i + 3] << 8 | p[i + 4];
-                (p[i] == 38 ? fg : bg) = c;
-                i += 4;
-            } else {
-                unknown++;
-            }
+            if (p[i] == 0) fg = bg = -1;
+            else if ((p[i] == 38 || p[i] == 48) && i + 4 < p.size() && p[i + 1] == 2)
+                (p[i] == 38 ? fg : bg) = int64_t(p[i + 2]) << 16 | p[i + 3] << 8 | p[i + 4], i += 4;
+            else unknown++;
         }
     }
     void feed(const std::string& s) {
         for (size_t i = 0; i < s.size();) {
-            if (s[i] == '\x1b' && i + 1 < s.size() && s[i + 1] == '[') {
+            if (s.compare(i, 2, "\x1b[") == 0) {
                 size_t j = i + 2;
-                bool priv = j < s.size() && s[j] == '?';
-                if (priv) j++;
+                bool priv = s[j] == '?';
                 std::vector<int> p{0};
-                for (; j < s.size() && (isdigit(s[j]) || s[j] == ';'); j++) {
-                    if (s[j] == ';') p.push_back(0);
-                    else p.back() = p.back() * 10 + (s[j] - '0');
-                }
+                for (j += priv; j < s.size() && (isdigit(s[j]) || s[j] == ';'); j++)
+                    s[j] == ';' ? p.push_back(0) : void(p.back() = p.back() * 10 + (s[j] - '0'));
                 char f = s[j];
                 if (priv && p[0] == 1049) alternate = f == 'h';
                 else if (priv && p[0] == 25) cursor_visible = f == 'h';
@@ -75,141 +66,101 @@ struct Screen {
                 else if (f == 'J' && p[0] == 2) cells.assign(cells.size(), Cell{});
                 else unknown++;
                 i = j + 1;
-            } else if (s.compare(i, 3, "\xe2\x96\x80") == 0 || s[i] == ' ') {
+            } else if (s.compare(i, 3, HALF) == 0 || s[i] == ' ') {
                 size_t n = s[i] == ' ' ? 1 : 3;
                 if (row >= 0 && row < rows && col >= 0 && col < cols) at(row, col) = Cell{s.substr(i, n), fg, bg};
                 else unknown++;
-                col++;
-                written++;
-                i += n;
+                col++, written++, i += n;
             } else {
-                unknown++;
-                i++;
+                unknown++, i++;
             }
         }
     }
-    // The colours a cell shows: upper and lower half.
-    std::pair<int64_t, int64_t> colours(int r, int c) {
-        Cell& x = at(r, c);
-        if (x.ch == " ") return {x.bg, x.bg};
-        return {x.fg, x.bg};
-    }
 };
-
-std::string take(int fd) {
-    std::string s;
-    off_t end = lseek(fd, 0, SEEK_END);
-    s.resize(size_t(end));
-    if (pread(fd, s.data(), s.size(), 0) != end) s.clear();
-    ftruncate(fd, 0);
-    lseek(fd, 0, SEEK_SET);
-    return s;
-}
-
-uint32_t rgb_of(const std::vector<uint8_t>& f, int x, int y) {
-    const uint8_t* p = &f[(size_t(y) * 320 + x) * 3];
-    return uint32_t(p[0]) << 16 | p[1] << 8 | p[2];
-}
-
-void put(std::vector<uint8_t>& f, int x, int y, uint32_t c) {
-    uint8_t* p = &f[(size_t(y) * 320 + x) * 3];
-    p[0] = uint8_t(c >> 16);
-    p[1] = uint8_t(c >> 8);
-    p[2] = uint8_t(c);
-}
 
 struct TerminalOutput : ::testing::Test {
     int fd = memfd_create("terminal-test", 0);
+    std::vector<uint8_t> frame = std::vector<uint8_t>(320 * 240 * 3);
     void TearDown() override { close(fd); }
+    std::string take() {
+        std::string s(size_t(lseek(fd, 0, SEEK_END)), '\0');
+        if (pread(fd, s.data(), s.size(), 0) != ssize_t(s.size())) s.clear();
+        EXPECT_EQ(ftruncate(fd, 0), 0);
+        lseek(fd, 0, SEEK_SET);
+        return s;
+    }
+    void fill(int x0, int y0, int w, int h, uint32_t c) {
+        for (int y = y0; y < y0 + h; y++)
+            for (int x = x0; x < x0 + w; x++)
+                for (int k = 0; k < 3; k++) frame[(size_t(y) * 320 + x) * 3 + k] = uint8_t(c >> (16 - 8 * k));
+    }
 };
 
 TEST_F(TerminalOutput, HalfBlockCellsOfAKnownFrameThenOnlyTheChangedCellsAndTheRestore) {
     // 80 x 30 cells hold the picture exactly: each cell half is a 4 x 4 block of pixels.
-    std::vector<uint8_t> frame(320 * 240 * 3);
     for (int y = 0; y < 240; y++)
-        for (int x = 0; x < 320; x++)
-            put(frame, x, y, x >= 160 ? 0x2040C0u : (y / 4) % 2 ? 0x00FF00u : uint32_t(x / 4) << 16 | y);
-
+        for (int x = 0; x < 320; x++) fill(x, y, 1, 1, x >= 160 ? 0x2040C0u : (y / 4) % 2 ? 0x00FF00u : uint32_t(x / 4) << 16 | y);
     auto d = con::open_terminal_display(fd, 80, 30);
     Screen screen(80, 30);
-    screen.feed(take(fd));
-    EXPECT_TRUE(screen.alternate);
-    EXPECT_FALSE(screen.cursor_visible);
-
+    screen.feed(take());
+    EXPECT_TRUE(screen.alternate && !screen.cursor_visible);
     d->show(frame.data());
-    screen.feed(take(fd));
+    screen.feed(take());
     EXPECT_EQ(screen.written, 80 * 30);
     EXPECT_EQ(screen.unknown, 0);
-    for (int r = 0; r < 30; r++) {
-        for (int c = 0; c < 80; c++) {
-            // The mean of the 4 x 4 block above and of the one below.
-            auto mean = [&](int y0) {
-                uint32_t s[3] = {0, 0, 0};
-                for (int y = y0; y < y0 + 4; y++)
-                    for (int x = 4 * c; x < 4 * c + 4; x++)
-                        for (int k = 0; k < 3; k++) s[k] += rgb_of(frame, x, y) >> (16 - 8 * k) & 0xFF;
-                return int64_t(s[0] / 16) << 16 | (s[1] / 16) << 8 | s[2] / 16;
-            };
-            ASSERT_EQ(screen.colours(r, c), std::make_pair(mean(8 * r), mean(8 * r + 4))) << r << "," << c;
-        }
-    }
-    EXPECT_EQ(screen.at(0, 0).ch, "\xe2\x96\x80");
+    auto mean = [&](int c, int y0) {  // of the 4 x 4 block at column c, rows y0 ..
+        int64_t s[3] = {0, 0, 0};
+        for (int y = y0; y < y0 + 4; y++)
+            for (int x = 4 * c; x < 4 * c + 4; x++)
+                for (int k = 0; k < 3; k++) s[k] += frame[(size_t(y) * 320 + x) * 3 + k];
+        return s[0] / 16 << 16 | s[1] / 16 << 8 | s[2] / 16;
+    };
+    for (int r = 0; r < 30; r++)
+        for (int c = 0; c < 80; c++)
+            ASSERT_EQ(screen.colours(r, c), std::make_pair(mean(c, 8 * r), mean(c, 8 * r + 4))) << r << "," << c;
+    EXPECT_EQ(screen.at(0, 0).ch, HALF);
     EXPECT_EQ(screen.at(0, 79).ch, " ") << "a cell of one colour is a space in the background colour";
 
     d->show(frame.data());
-    EXPECT_TRUE(take(fd).empty()) << "an unchanged frame writes nothing";
-
-    // Change the lower half of cell (3, 10) and a whole cell (29, 79): two cells rewritten.
-    for (int y = 28; y < 32; y++)
-        for (int x = 40; x < 44; x++) put(frame, x, y, 0xFFFFFF);
-    for (int y = 232; y < 240; y++)
-        for (int x = 316; x < 320; x++) put(frame, x, y, 0x010203);
+    EXPECT_TRUE(take().empty()) << "an unchanged frame writes nothing";
+    fill(40, 28, 4, 4, 0xFFFFFF);  // the lower half of cell (3, 10)
+    fill(316, 232, 4, 8, 0x010203);  // all of cell (29, 79)
     screen.written = 0;
     d->show(frame.data());
-    screen.feed(take(fd));
+    screen.feed(take());
     EXPECT_EQ(screen.written, 2);
     EXPECT_EQ(screen.colours(3, 10).second, 0xFFFFFF);
     EXPECT_EQ(screen.colours(29, 79), std::make_pair(int64_t(0x010203), int64_t(0x010203)));
-    EXPECT_EQ(screen.unknown, 0);
 
     d.reset();
-    std::string tail = take(fd);
+    std::string tail = take();
     EXPECT_EQ(tail, LEAVE);
     screen.feed(tail);
-    EXPECT_FALSE(screen.alternate);
-    EXPECT_TRUE(screen.cursor_visible);
-    EXPECT_EQ(screen.fg, -1);
-    EXPECT_EQ(screen.bg, -1);
+    EXPECT_TRUE(!screen.alternate && screen.cursor_visible && screen.fg == -1 && screen.bg == -1);
 }
 
 TEST_F(TerminalOutput, PictureKeepsItsShapeAndIsCentredInAnyTerminal) {
-    std::vector<uint8_t> frame(320 * 240 * 3, 0x80);
-    struct Case {
-        int cols, rows, pic_cols, pic_rows;
-    };
-    // 8 columns for every 3 rows keeps 4:3; never more than one cell per 1 x 2 pixels.
-    for (Case k : {Case{200, 50, 133, 50}, Case{80, 60, 80, 30}, Case{400, 200, 320, 120}, Case{2, 1, 2, 0}}) {
-        auto d = con::open_terminal_display(fd, k.cols, k.rows);
+    std::fill(frame.begin(), frame.end(), 0x80);
+    // 8 columns for every 3 rows keeps 4:3; never more than one cell per 1 x 2 pixels; a terminal
+    // too small for 4:3 gets one cell row.
+    const int cases[][4] = {{200, 50, 133, 50}, {80, 60, 80, 30}, {400, 200, 320, 120}, {2, 1, 2, 1}};
+    for (auto [cols, rows, pic_cols, pic_rows] : cases) {
+        auto d = con::open_terminal_display(fd, cols, rows);
         d->show(frame.data());
         d.reset();
-        Screen s(k.cols, k.rows);
-        s.feed(take(fd));
-        int minr = 1 << 30, maxr = -1, minc = 1 << 30, maxc = -1;
-        for (int r = 0; r < k.rows; r++)
-            for (int c = 0; c < k.cols; c++)
-                if (!s.at(r, c).ch.empty()) {
-                    minr = std::min(minr, r), maxr = std::max(maxr, r);
-                    minc = std::min(minc, c), maxc = std::max(maxc, c);
-                }
-        if (k.pic_rows == 0) {  // too small for a 4:3 picture: one cell row, as wide as it goes
-            EXPECT_EQ(maxr, 0);
-            continue;
-        }
-        EXPECT_EQ(maxc - minc + 1, k.pic_cols) << k.cols << "x" << k.rows;
-        EXPECT_EQ(maxr - minr + 1, k.pic_rows) << k.cols << "x" << k.rows;
-        EXPECT_EQ(minc, (k.cols - k.pic_cols) / 2);
-        EXPECT_EQ(minr, (k.rows - k.pic_rows) / 2);
-        EXPECT_EQ(s.written, k.pic_cols * k.pic_rows);
+        Screen s(cols, rows);
+        s.feed(take());
+        int minr = rows, maxr = -1, minc = cols, maxc = -1;
+        for (int r = 0; r < rows; r++)
+            for (int c = 0; c < cols; c++)
+                if (!s.at(r, c).ch.empty())
+                    minr = std::min(minr, r), maxr = std::max(maxr, r), minc = std::min(minc, c), maxc = std::max(maxc, c);
+        EXPECT_EQ(maxr - minr + 1, pic_rows) << cols << "x" << rows;
+        if (cols == 2) continue;
+        EXPECT_EQ(maxc - minc + 1, pic_cols) << cols << "x" << rows;
+        EXPECT_EQ(minc, (cols - pic_cols) / 2);
+        EXPECT_EQ(minr, (rows - pic_rows) / 2);
+        EXPECT_EQ(s.written, pic_cols * pic_rows);
         EXPECT_EQ(s.colours(minr, minc), std::make_pair(int64_t(0x808080), int64_t(0x808080)));
     }
 }
@@ -218,18 +169,20 @@ TEST_F(TerminalOutput, PictureKeepsItsShapeAndIsCentredInAnyTerminal) {
 
 std::string stall_marker;  // the "stall" child writes this file once its frames are presented
 
+void closing_banner(int status) {
+    vga_setmode(TEXT);
+    printf("closing banner\n");
+    fflush(stdout);
+    _exit(status);
+}
+
 // The child: the terminal display on its pseudo-terminal, a message printed while it shows, frames
 // presented until something ends the run.
-[[noreturn]] void present_on_terminal(const char* how_it_ends) {
+[[noreturn]] void present_on_terminal(const std::string& how_it_ends) {
     ConsoleSettings s;
     s.video = "auto";  // no display, standard output a terminal: the terminal display
     console_start(s);
-    con_on_quit([](int status) {
-        vga_setmode(TEXT);
-        printf("closing banner\n");
-        fflush(stdout);
-        _exit(status);
-    });
+    con_on_quit(closing_banner);
     vga_setmode(G320x240x256);
     printf("said while the picture shows\n");
     fprintf(stderr, "warned while the picture shows\n");
@@ -242,14 +195,9 @@ std::string stall_marker;  // the "stall" child writes this file once its frames
     for (int n = 0; n < 60 * 20; n++) {
         for (int i = 0; i < FRAME_BYTES; i++) buf[i] = uint8_t(i / 320 + n);
         show_frame(buf.data());
-        if (n == 30 && std::string(how_it_ends) == "end") {
-            vga_setmode(TEXT);
-            printf("closing banner\n");
-            fflush(stdout);
-            _exit(1);
-        }
-        if (n == 30 && std::string(how_it_ends) == "abort") abort();
-        if (n == 180 && std::string(how_it_ends) == "stall") {  // 3 s of frames presented: done
+        if (n == 30 && how_it_ends == "end") closing_banner(1);
+        if (n == 30 && how_it_ends == "abort") abort();
+        if (n == 180 && how_it_ends == "stall") {  // 3 s of frames presented
             write_file(stall_marker, "presented\n");
             vga_setmode(TEXT);
             _exit(0);
@@ -258,21 +206,31 @@ std::string stall_marker;  // the "stall" child writes this file once its frames
     _exit(4);
 }
 
+// Reads the terminal into out until `until` appears after `from` (or ms pass); returns where.
+size_t read_until(int master, std::string& out, const std::string& until, size_t from, int ms = 10000) {
+    for (int waited = 0; waited < ms; waited += 20) {
+        size_t at = out.find(until, from);
+        if (at != std::string::npos) return at;
+        pollfd pf{master, POLLIN, 0};
+        char buf[65536];
+        ssize_t n = poll(&pf, 1, 20) > 0 ? read(master, buf, sizeof buf) : 0;
+        if (n < 0) break;  // the child's side closed
+        out.append(buf, size_t(n));
+    }
+    return out.find(until, from);
+}
+
 struct PtyRun {
     int status = -1;
     std::string out;
     termios after{};
-    bool done_while_stalled = false;  // the child finished while nobody read the terminal
+    bool done_unread = false;  // the child finished while nobody read the terminal
 };
 
 // signal_number: sent once the picture shows, after on_picture (if any) had 300 ms to take effect.
-// stalled: the terminal is not read until stall_marker exists (or 30 s passed).
-PtyRun run_on_pty(const char* how_it_ends, int signal_number, std::function<void(int master)> on_picture = {},
-                  bool stalled = false) {
+PtyRun run_on_pty(const char* how_it_ends, int signal_number, std::function<void(int)> on_picture = {}) {
     PtyRun r;
-    winsize ws{};
-    ws.ws_col = 100;
-    ws.ws_row = 40;
+    winsize ws{40, 100, 0, 0};
     int master = -1;
     pid_t pid = forkpty(&master, nullptr, nullptr, &ws);
     if (pid == 0) {
@@ -280,28 +238,16 @@ PtyRun run_on_pty(const char* how_it_ends, int signal_number, std::function<void
         unsetenv("WAYLAND_DISPLAY");
         present_on_terminal(how_it_ends);
     }
-    for (int waited = 0; stalled && waited < 30000 && access(stall_marker.c_str(), F_OK) != 0; waited += 50)
-        usleep(50000);
-    r.done_while_stalled = stalled && access(stall_marker.c_str(), F_OK) == 0;
-    bool signalled = signal_number == 0;
-    for (int waited = 0;;) {
-        pollfd pf{master, POLLIN, 0};
-        if (poll(&pf, 1, 50) > 0) {
-            char buf[65536];
-            ssize_t n = read(master, buf, sizeof buf);
-            if (n <= 0) break;  // the child's side closed
-            r.out.append(buf, size_t(n));
-        } else {
-            waited += 50;
-        }
-        if (!signalled && r.out.find("\xe2\x96\x80") != std::string::npos) {
-            if (on_picture) on_picture(master);
-            usleep(on_picture ? 300000 : 100000);
-            kill(pid, signal_number);
-            signalled = true;
-        }
-        if (waited > 20000) break;
+    if (std::string(how_it_ends) == "stall") {  // nobody reads the terminal until the child is done
+        for (int waited = 0; waited < 30000 && access(stall_marker.c_str(), F_OK) != 0; waited += 50) usleep(50000);
+        r.done_unread = access(stall_marker.c_str(), F_OK) == 0;
     }
+    if (signal_number && read_until(master, r.out, HALF, 0, 20000) != std::string::npos) {
+        if (on_picture) on_picture(master);
+        usleep(on_picture ? 300000 : 100000);
+        kill(pid, signal_number);
+    }
+    read_until(master, r.out, "\x01never", 0, 20000);
     tcgetattr(master, &r.after);
     int st = 0;
     waitpid(pid, &st, 0);
@@ -311,19 +257,15 @@ PtyRun run_on_pty(const char* how_it_ends, int signal_number, std::function<void
 }
 
 void expect_restored(const PtyRun& r, bool with_banner) {
-    size_t enter = r.out.find("\x1b[?1049h");
-    size_t picture = r.out.rfind("\xe2\x96\x80");
-    size_t leave = r.out.rfind(LEAVE);
+    size_t enter = r.out.find("\x1b[?1049h"), picture = r.out.rfind(HALF), leave = r.out.rfind(LEAVE);
     ASSERT_NE(enter, std::string::npos);
     ASSERT_NE(picture, std::string::npos) << "a picture was drawn";
     ASSERT_NE(leave, std::string::npos) << "the terminal was put back";
     EXPECT_LT(picture, leave);
     // What the show printed while the picture showed appears after it, on the main screen.
-    size_t said = r.out.find("said while the picture shows");
+    EXPECT_GT(r.out.find("said while the picture shows"), leave);
     size_t warned = r.out.find("warned while the picture shows");
-    EXPECT_GT(said, leave);
-    EXPECT_GT(warned, leave);
-    EXPECT_NE(warned, std::string::npos);
+    EXPECT_TRUE(warned != std::string::npos && warned > leave);
     if (with_banner) {
         EXPECT_GT(r.out.find("closing banner"), leave);
     }
@@ -331,36 +273,27 @@ void expect_restored(const PtyRun& r, bool with_banner) {
     EXPECT_TRUE(r.after.c_lflag & ICANON) << "line input back on";
 }
 
-TEST(TerminalRestore, CtrlCAndSigtermEndTheRunWithTheTerminalBackBeforeTheBanner) {
-    PtyRun c = run_on_pty("signal", SIGINT);
-    EXPECT_EQ(c.status, 130);
-    expect_restored(c, true);
-    PtyRun t = run_on_pty("signal", SIGTERM);
-    EXPECT_EQ(t.status, 143);
-    expect_restored(t, true);
-}
-
-TEST(TerminalRestore, NormalEndAndAbortPutTheTerminalBack) {
-    PtyRun e = run_on_pty("end", 0);
-    EXPECT_EQ(e.status, 1);
-    expect_restored(e, true);
-    PtyRun a = run_on_pty("abort", 0);
-    EXPECT_EQ(a.status, 128 + SIGABRT);
-    expect_restored(a, false);
+TEST(TerminalRestore, CtrlCSigtermNormalEndAndAbortAllPutTheTerminalBack) {
+    const struct {
+        const char* how;
+        int signal, status;
+    } cases[] = {{"signal", SIGINT, 130}, {"signal", SIGTERM, 143}, {"end", 0, 1}, {"abort", 0, 128 + SIGABRT}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.how) + " " + std::to_string(c.signal));
+        PtyRun r = run_on_pty(c.how, c.signal);
+        EXPECT_EQ(r.status, c.status);
+        expect_restored(r, c.status != 128 + SIGABRT);
+    }
 }
 
 TEST(TerminalRestore, AResizedTerminalIsClearedAndTheFittedPictureRedrawn) {
-    std::string clear = "\x1b[0m\x1b[2J";
-    PtyRun r = run_on_pty("signal", SIGINT, [&](int master) {
-        winsize ws{};
-        ws.ws_col = 60;
-        ws.ws_row = 20;
+    PtyRun r = run_on_pty("signal", SIGINT, [](int master) {
+        winsize ws{20, 60, 0, 0};
         ioctl(master, TIOCSWINSZ, &ws);  // the terminal sends SIGWINCH to the program
     });
     EXPECT_EQ(r.status, 130);
     expect_restored(r, true);
-    size_t cleared = r.out.rfind(clear);
-    size_t leave = r.out.rfind(LEAVE);
+    size_t cleared = r.out.rfind("\x1b[0m\x1b[2J"), leave = r.out.rfind(LEAVE);
     ASSERT_NE(cleared, std::string::npos);
     ASSERT_GT(cleared, r.out.find("\x1b[?1049h") + 8) << "a clear after the start";
     ASSERT_LT(cleared, leave);
@@ -369,52 +302,30 @@ TEST(TerminalRestore, AResizedTerminalIsClearedAndTheFittedPictureRedrawn) {
     s.feed(r.out.substr(cleared, leave - cleared));
     EXPECT_EQ(s.unknown, 0) << "nothing written outside the new size";
     EXPECT_GE(s.written, 53 * 20);
-    for (int row : {0, 19}) {
-        EXPECT_TRUE(s.at(row, 2).ch.empty()) << row;
-        EXPECT_FALSE(s.at(row, 3).ch.empty()) << row;
-        EXPECT_FALSE(s.at(row, 55).ch.empty()) << row;
-        EXPECT_TRUE(s.at(row, 56).ch.empty()) << row;
-    }
+    for (int row : {0, 19})
+        EXPECT_TRUE(s.at(row, 2).ch.empty() && !s.at(row, 3).ch.empty() && !s.at(row, 55).ch.empty() &&
+                    s.at(row, 56).ch.empty())
+            << row;
 }
 
 TEST(TerminalRestore, AStalledTerminalDropsFramesInsteadOfHoldingTheShowBack) {
     stall_marker = make_temp_dir("stall") + "/presented";
-    // Nobody reads the terminal while the child presents 180 frames that each change every
-    // cell, far more than the terminal's buffer holds: it gets through them by dropping frames.
-    PtyRun r = run_on_pty("stall", 0, {}, true);
-    EXPECT_TRUE(r.done_while_stalled) << "the show was held back by the terminal";
+    // 180 frames that each change every cell, far more than the terminal's buffer holds.
+    PtyRun r = run_on_pty("stall", 0);
+    EXPECT_TRUE(r.done_unread) << "the show was held back by the terminal";
     EXPECT_EQ(r.status, 0);
-    size_t leave = r.out.rfind(LEAVE);
-    EXPECT_NE(leave, std::string::npos);
+    EXPECT_NE(r.out.rfind(LEAVE), std::string::npos);
     EXPECT_LT(r.out.size(), size_t(180) * 85 * 40 * 10) << "fewer bytes than 180 whole frames";
     remove_tree(stall_marker.substr(0, stall_marker.rfind('/')));
 }
 
-// Reads the terminal until `until` appears after position `from` (or 10 s pass); returns where.
-size_t read_until(int master, std::string& out, const std::string& until, size_t from) {
-    for (int waited = 0; waited < 10000; waited += 20) {
-        size_t at = out.find(until, from);
-        if (at != std::string::npos) return at;
-        pollfd pf{master, POLLIN, 0};
-        if (poll(&pf, 1, 20) > 0) {
-            char buf[65536];
-            ssize_t n = read(master, buf, sizeof buf);
-            if (n <= 0) break;
-            out.append(buf, size_t(n));
-        }
-    }
-    return out.find(until, from);
-}
-
 TEST(TerminalRestore, CtrlZGivesTheTerminalBackUntilTheShowContinues) {
-    winsize ws{};
-    ws.ws_col = 100;
-    ws.ws_row = 40;
+    winsize ws{40, 100, 0, 0};
     int master = -1;
     pid_t pid = forkpty(&master, nullptr, nullptr, &ws);
     if (pid == 0) {
-        // As under a shell with job control: the show in a process group of its own, in the
-        // foreground, with its parent in the session (so that it may be stopped).
+        // As under a shell with job control: the show in a foreground process group of its own,
+        // with its parent in the session (so that it may be stopped).
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
         pid_t show = fork();
@@ -430,30 +341,26 @@ TEST(TerminalRestore, CtrlZGivesTheTerminalBackUntilTheShowContinues) {
         _exit(WIFEXITED(st) ? WEXITSTATUS(st) : 99);
     }
     std::string out;
-    size_t picture = read_until(master, out, "\xe2\x96\x80", 0);
-    ASSERT_NE(picture, std::string::npos);
     termios t{};
-    tcgetattr(master, &t);
-    EXPECT_FALSE(t.c_lflag & ECHO) << "no echo while the picture shows";
+    auto echo = [&] { return tcgetattr(master, &t) == 0 && (t.c_lflag & ECHO) && (t.c_lflag & ICANON); };
+    size_t picture = read_until(master, out, HALF, 0);
+    ASSERT_NE(picture, std::string::npos);
+    EXPECT_FALSE(echo()) << "no echo while the picture shows";
 
     ASSERT_EQ(write(master, "\x1a", 1), 1);  // Ctrl-Z
     size_t left = read_until(master, out, LEAVE, picture);
     ASSERT_NE(left, std::string::npos) << "main screen and cursor back while stopped";
     usleep(200000);
-    tcgetattr(master, &t);
-    EXPECT_TRUE(t.c_lflag & ECHO);
-    EXPECT_TRUE(t.c_lflag & ICANON);
+    EXPECT_TRUE(echo());
     pid_t show_group = tcgetpgrp(master);
     ASSERT_GT(show_group, 0);
-    std::string tail = out.substr(left + strlen(LEAVE));
-    EXPECT_EQ(tail.find("\xe2\x96\x80"), std::string::npos) << "nothing drawn while stopped";
+    EXPECT_EQ(out.find(HALF, left), std::string::npos) << "nothing drawn while stopped";
 
     kill(-show_group, SIGCONT);
     size_t back = read_until(master, out, "\x1b[?1049h", left);
     ASSERT_NE(back, std::string::npos) << "the picture's screen again";
-    EXPECT_NE(read_until(master, out, "\xe2\x96\x80", back), std::string::npos) << "and the picture redrawn";
-    tcgetattr(master, &t);
-    EXPECT_FALSE(t.c_lflag & ECHO);
+    EXPECT_NE(read_until(master, out, HALF, back), std::string::npos) << "and the picture redrawn";
+    EXPECT_FALSE(echo());
 
     ASSERT_EQ(write(master, "\x03", 1), 1);  // Ctrl-C
     EXPECT_NE(read_until(master, out, "closing banner", back), std::string::npos);
@@ -463,34 +370,29 @@ TEST(TerminalRestore, CtrlZGivesTheTerminalBackUntilTheShowContinues) {
     close(master);
 }
 
-// ---- under tmux, with the test card ---------------------------------------------------------------
-
 // As a user runs it: typed into a shell in a tmux pane, ended with Ctrl-C. (The shell stays, as in
 // real use; when the pane's own process exits, tmux may drop the last output still in flight.)
 TEST(TerminalUnderTmux, TestCardShowsInTrueColourAndCtrlCLeavesTheTerminalAsItWas) {
     std::string tmux = "tmux -L tenfold-test-" + std::to_string(getpid()) + " -f /dev/null ";
-    std::string card = std::string(TENFOLD_BUILD_DIR) + "/tenfold-testcard";
     ASSERT_EQ(system((tmux + "new-session -d -s card -x 100 -y 32 sh").c_str()), 0);
-    run_shell(tmux + "send-keys -t card 'env -u DISPLAY -u WAYLAND_DISPLAY TENFOLD_VIDEO=terminal " + card +
-              "; echo exit status $?' Enter");
+    run_shell(tmux + "send-keys -t card 'env -u DISPLAY -u WAYLAND_DISPLAY TENFOLD_VIDEO=terminal " +
+              TENFOLD_BUILD_DIR + "/tenfold-testcard; echo exit status $?' Enter");
     auto state = [&] { return run_shell(tmux + "display -p -t card '#{alternate_on} #{cursor_flag}'"); };
-    std::string shown;
-    for (int waited = 0; waited < 10000 && shown.find("48;2;0;0;255m") == std::string::npos; waited += 100) {
-        usleep(100000);
-        shown = run_shell(tmux + "capture-pane -p -e -t card");
-    }
-    // The colour bars, in true colour: white, cyan, blue.
-    EXPECT_NE(shown.find("48;2;255;255;255m"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("48;2;0;255;255m"), std::string::npos);
-    EXPECT_NE(shown.find("48;2;0;0;255m"), std::string::npos);
+    auto capture_until = [&](const char* text) {
+        std::string shown;
+        for (int waited = 0; waited < 10000 && shown.find(text) == std::string::npos; waited += 100) {
+            usleep(100000);
+            shown = run_shell(tmux + "capture-pane -p -e -t card");
+        }
+        return shown;
+    };
+    std::string shown = capture_until("48;2;0;0;255m");
+    for (const char* bar : {"48;2;255;255;255m", "48;2;0;255;255m", "48;2;0;0;255m"})
+        EXPECT_NE(shown.find(bar), std::string::npos) << bar << shown;
     EXPECT_EQ(state(), "1 0\n") << "alternate screen, cursor hidden";
 
     run_shell(tmux + "send-keys -t card C-c");
-    std::string screen;
-    for (int waited = 0; waited < 10000 && screen.find("exit status") == std::string::npos; waited += 100) {
-        usleep(100000);
-        screen = run_shell(tmux + "capture-pane -p -e -t card");
-    }
+    std::string screen = capture_until("exit status");
     EXPECT_NE(screen.find("tenfold-testcard: stopped\nexit status 130"), std::string::npos) << screen;
     EXPECT_EQ(state(), "0 1\n") << "main screen, cursor visible";
     EXPECT_EQ(screen.find("8;2;"), std::string::npos) << "no colour left on the main screen";

@@ -1,4 +1,5 @@
-// The window display under a private Xvfb: what it shows, and that closing it or Esc ends the run.
+// The window display under a private Xvfb: what it shows, fullscreen, and that closing it or Esc
+// ends the run.
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -33,8 +34,7 @@ uint8_t colour(int entry, int c) { return uint8_t((entry * (c + 3) * 7) & 0xFC);
     Palette* p = new_palette();
     p->rgb = static_cast<uint8_t*>(malloc(768));
     p->count = 256;
-    for (int e = 0; e < 256; e++)
-        for (int c = 0; c < 3; c++) p->rgb[e * 3 + c] = colour(e, c);
+    for (int e = 0; e < 768; e++) p->rgb[e] = colour(e / 3, e % 3);
     set_palette(p);
     std::vector<uint8_t> buf(FRAME_BYTES);
     for (int i = 0; i < FRAME_BYTES; i++) buf[i] = pattern(i);
@@ -42,27 +42,41 @@ uint8_t colour(int entry, int c) { return uint8_t((entry * (c + 3) * 7) & 0xFC);
     _exit(4);  // nobody closed the window
 }
 
-struct WindowTest : ::testing::Test {
+// Screenshot values (sampled every `step` pixels) that differ from the frame drawn at `scale` with
+// its top-left corner at (ox, oy) and black around it.
+int wrong_pixels(const std::string& shot, int width, int height, int scale, int ox, int oy, int step) {
+    int wrong = 0;
+    for (int y = 0; y < height; y += step)
+        for (int x = 0; x < width; x += step)
+            for (int c = 0; c < 3; c++) {
+                int fx = (x - ox) / scale, fy = (y - oy) / scale, want = 0;
+                if (x >= ox && y >= oy && fx < 320 && fy < 240) {
+                    int six = colour(pattern(fy * 320 + fx), c) >> 2;
+                    want = (six << 2) | (six >> 4);
+                }
+                wrong += uint8_t(shot[(size_t(y) * width + x) * 3 + c]) != want;
+            }
+    return wrong;
+}
+
+struct WindowTest : ::testing::TestWithParam<bool> {  // parameter: on a desktop with a window manager
     Xvfb x;
     pid_t child = -1;
     int wm = -1;
-    // On a desktop: a window manager, and the window at its default scale.
-    virtual bool desktop() const { return false; }
+    unsigned long w = 0;
     void SetUp() override {
         x = start_xvfb();
         if (x.display.empty()) GTEST_SKIP() << "Xvfb did not start";
-        if (desktop()) {
-            wm = start_window_manager(x.display);
-            ASSERT_GT(wm, 0) << "evilwm did not start";
+        if (GetParam()) {
+            ASSERT_GT(wm = start_window_manager(x.display), 0) << "evilwm did not start";
         }
         child = fork();
-        if (child == 0) show_in_window(x.display, desktop() ? 0 : 1);
+        if (child == 0) show_in_window(x.display, GetParam() ? 0 : 1);
+        w = find_window(x.display, "tenfold", 10000);
+        ASSERT_NE(w, 0u) << "no window appeared";
     }
     void TearDown() override {
-        if (child > 0) {
-            kill(child, SIGKILL);
-            waitpid(child, nullptr, 0);
-        }
+        if (child > 0) kill(child, SIGKILL), waitpid(child, nullptr, 0);
         stop_process(wm);
         stop_xvfb(x);
     }
@@ -72,90 +86,52 @@ struct WindowTest : ::testing::Test {
         child = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+    bool becomes(int width, int height) {  // within 3 s
+        int cw = 0, ch = 0;
+        for (int waited = 0; waited < 3000; waited += 50, usleep(50000))
+            if (window_size(x.display, w, &cw, &ch) && cw == width && ch == height) return true;
+        ADD_FAILURE() << "window is " << cw << "x" << ch << ", not " << width << "x" << height;
+        return false;
+    }
 };
 
-TEST_F(WindowTest, ShowsThePresentedFrameAndClosingItEndsTheRun) {
-    unsigned long w = find_window(x.display, "tenfold", 10000);
-    ASSERT_NE(w, 0u) << "no window appeared";
-    usleep(300000);  // a few frames
+using PlainWindow = WindowTest;
+using DesktopWindow = WindowTest;
+
+TEST_P(PlainWindow, ShowsThePresentedFrameAndClosingItEndsTheRun) {
+    usleep(300000);
     int width = 0, height = 0;
     std::string shot = capture_window(x.display, w, &width, &height);
     ASSERT_EQ(width, 320);
     ASSERT_EQ(height, 240);
-    int wrong = 0;
-    for (int i = 0; i < FRAME_BYTES; i++) {
-        for (int c = 0; c < 3; c++) {
-            int six = colour(pattern(i), c) >> 2;
-            if (uint8_t(shot[size_t(i) * 3 + c]) != ((six << 2) | (six >> 4))) wrong++;
-        }
-    }
-    EXPECT_EQ(wrong, 0);
-
+    EXPECT_EQ(wrong_pixels(shot, 320, 240, 1, 0, 0, 1), 0);
     send_close_request(x.display, w);
     EXPECT_EQ(wait_child(), 42) << "the quit handler ends the run with status 1";
 }
 
-// Waits up to 3 s for the window to reach a size.
-bool becomes(const std::string& display, unsigned long w, int width, int height) {
-    int cw = 0, ch = 0;
-    for (int waited = 0; waited < 3000; waited += 50) {
-        if (window_size(display, w, &cw, &ch) && cw == width && ch == height) return true;
-        usleep(50000);
-    }
-    fprintf(stderr, "window is %dx%d, not %dx%d\n", cw, ch, width, height);
-    return false;
-}
-
-struct DesktopWindowTest : WindowTest {
-    bool desktop() const override { return true; }
-};
-
-TEST_F(DesktopWindowTest, LargestScaleThatFitsThenFullscreenKeepingTheShapeAndBack) {
-    unsigned long w = find_window(x.display, "tenfold", 10000);
-    ASSERT_NE(w, 0u);
-    ASSERT_TRUE(becomes(x.display, w, 960, 720)) << "3 x 320 x 240 fits a 1024 x 768 screen, 4 x does not";
+TEST_P(DesktopWindow, LargestScaleThatFitsThenFullscreenKeepingTheShapeAndBack) {
+    ASSERT_TRUE(becomes(960, 720)) << "3 x 320 x 240 fits a 1024 x 768 screen, 4 x does not";
     send_key(x.display, w, XK_F11);
-    ASSERT_TRUE(becomes(x.display, w, 1024, 768)) << "F11: the whole screen";
+    ASSERT_TRUE(becomes(1024, 768)) << "F11: the whole screen";
     usleep(300000);
     int width = 0, height = 0;
     std::string shot = capture_window(x.display, w, &width, &height);
     ASSERT_EQ(width, 1024);
-    // The largest whole scale that fits, 3, centred: 960 x 720 at (32, 24), black around it.
-    int wrong = 0, border = 0;
-    for (int y = 0; y < 768; y += 3) {
-        for (int x0 = 0; x0 < 1024; x0 += 3) {
-            bool inside = x0 >= 32 && x0 < 992 && y >= 24 && y < 744;
-            for (int c = 0; c < 3; c++) {
-                uint8_t got = uint8_t(shot[(size_t(y) * 1024 + x0) * 3 + c]);
-                if (!inside) {
-                    border += got != 0;
-                    continue;
-                }
-                int six = colour(pattern((y - 24) / 3 * 320 + (x0 - 32) / 3), c) >> 2;
-                wrong += got != ((six << 2) | (six >> 4));
-            }
-        }
-    }
-    EXPECT_EQ(wrong, 0);
-    EXPECT_EQ(border, 0);
+    EXPECT_EQ(wrong_pixels(shot, 1024, 768, 3, 32, 24, 3), 0) << "scale 3, centred, black around it";
 
     send_key(x.display, w, XK_Return, ALT_MODIFIER);
-    EXPECT_TRUE(becomes(x.display, w, 960, 720)) << "Alt+Enter: back to the window";
+    EXPECT_TRUE(becomes(960, 720)) << "Alt+Enter: back to the window";
     send_key(x.display, w, XK_Return, ALT_MODIFIER);
-    EXPECT_TRUE(becomes(x.display, w, 1024, 768)) << "Alt+Enter: the whole screen again";
+    EXPECT_TRUE(becomes(1024, 768)) << "Alt+Enter: the whole screen again";
     send_key(x.display, w, XK_Return);
     send_key(x.display, w, XK_F10);
     usleep(300000);
-    EXPECT_TRUE(becomes(x.display, w, 1024, 768)) << "Enter alone or other keys change nothing";
+    EXPECT_TRUE(becomes(1024, 768)) << "Enter alone or other keys change nothing";
     send_key(x.display, w, XK_Escape);
     EXPECT_EQ(wait_child(), 42) << "Esc in fullscreen ends the run too";
 }
 
-TEST_F(WindowTest, EscEndsTheRun) {
-    unsigned long w = find_window(x.display, "tenfold", 10000);
-    ASSERT_NE(w, 0u) << "display " << x.display;
-    send_key(x.display, w, XK_Escape);
-    EXPECT_EQ(wait_child(), 42);
-}
+INSTANTIATE_TEST_SUITE_P(Xvfb, PlainWindow, ::testing::Values(false));
+INSTANTIATE_TEST_SUITE_P(Xvfb, DesktopWindow, ::testing::Values(true));
 
 }  // namespace

@@ -15,7 +15,8 @@
 
 namespace {
 
-// Three orders of two 16-row patterns at speed 3, a looped sine struck every fourth row.
+// Orders 0, 1, 0 of two 16-row patterns at speed 3 and 125 BPM (96 ticks, 1.92 s), a looped sine
+// struck every fourth row.
 xm::Module tiny_module() {
     xm::Module m;
     m.name = "tiny";
@@ -24,17 +25,12 @@ xm::Module tiny_module() {
     m.bpm = 125;
     m.orders = {0, 1, 0};
     for (int p = 0; p < 2; p++) {
-        xm::Pattern pat;
-        pat.rows = 16;
-        pat.cells.resize(32);
-        for (int r = 0; r < 16; r += 4) pat.cells[size_t(r * 2 + p)] = {uint8_t(49 + r + p), 1, 0x40, 0, 0};
-        m.patterns.push_back(pat);
+        m.patterns.push_back(xm::Pattern{16, std::vector<xm::Cell>(32)});
+        for (int r = 0; r < 16; r += 4) m.patterns[p].cells[size_t(r * 2 + p)] = {uint8_t(49 + r + p), 1, 0x40, 0, 0};
     }
     xm::Sample s;
     for (int i = 0; i < 4410; i++) s.data.push_back(int16_t(8000 * std::sin(i * 2 * M_PI / 441)));
-    s.loop = xm::Loop::forward;
-    s.loop_start = 441;
-    s.loop_length = 3969;
+    s.loop = xm::Loop::forward, s.loop_start = 441, s.loop_length = 3969;
     xm::Instrument ins;
     ins.name = "sine";
     ins.samples = {s};
@@ -43,62 +39,41 @@ xm::Module tiny_module() {
     return m;
 }
 
-double song_seconds(const xm::Module& m) {
-    int rows = 0;
-    for (uint8_t o : m.orders) rows += m.patterns[o].rows;
-    return rows * m.speed * 2.5 / m.bpm;
-}
-
 // The song position after each presented frame until the song has ended.
 std::vector<long> positions_per_frame(unsigned delay_us) {
     VirtualAudio audio(xm::encode(tiny_module()), "", delay_us);
     std::vector<long> out;
     if (!music_module) return out;
     out.push_back(song_position());
-    while (Player_Active() && out.size() < 10000) {
-        present_frame();
-        out.push_back(song_position());
-    }
+    while (Player_Active() && out.size() < 10000) present_frame(), out.push_back(song_position());
     return out;
 }
 
-TEST(MusicPlayback, PositionStartsAtZeroAndGrowsToTheEnd) {
+TEST(MusicPlayback, PositionStartsAtZeroGrowsThroughEveryRowAndRepeatsExactly) {
     std::vector<long> pos = positions_per_frame(0);
     ASSERT_GT(pos.size(), 2u) << "the module did not load";
     EXPECT_EQ(pos[0], 0);
-    for (size_t i = 1; i < pos.size(); i++) ASSERT_GE(pos[i], pos[i - 1]) << "frame " << i;
-    // Every row of the song is seen: frames are shorter than rows.
-    std::vector<long> rows;
-    for (long p : pos)
-        if (rows.empty() || rows.back() != p) rows.push_back(p);
-    EXPECT_GE(rows.size(), 48u);
+    EXPECT_TRUE(std::is_sorted(pos.begin(), pos.end()));
+    EXPECT_GE(std::unique(pos.begin(), pos.end()) - pos.begin(), 48) << "frames are shorter than rows";
     EXPECT_GE(pos.back(), 3 * 65536L);
-}
-
-TEST(MusicPlayback, RunsGiveTheSamePositionsAtTheSameFrames) {
-    std::vector<long> first = positions_per_frame(0);
-    ASSERT_FALSE(first.empty());
-    EXPECT_EQ(positions_per_frame(0), first);
+    pos = positions_per_frame(0);
+    EXPECT_EQ(positions_per_frame(0), pos);
     // Time that passes before audio_init does not move the song: it starts with the player.
-    EXPECT_EQ(positions_per_frame(1500000), first);
+    EXPECT_EQ(positions_per_frame(1500000), pos);
 }
 
 TEST(MusicPlayback, WavHoldsTheSongsLength) {
-    const std::string wav = std::string(TENFOLD_BUILD_DIR) + "/music-playback-test.wav";
-    xm::Module m = tiny_module();
+    const std::string wav = TENFOLD_BUILD_DIR "/music-playback-test.wav";
     {
-        VirtualAudio audio(xm::encode(m), wav);
+        VirtualAudio audio(xm::encode(tiny_module()), wav);
         ASSERT_NE(music_module, nullptr);
-        while (Player_Active()) {
-            MikMod_Update();
-            con_usleep(1000);
-        }
+        while (Player_Active()) MikMod_Update(), con_usleep(1000);
     }
     Wav w = read_wav(wav);
     ASSERT_EQ(w.rate, 44100);
     ASSERT_EQ(w.channels, 2);
-    double samples_per_tick = 44100 * 2.5 / m.bpm;
-    EXPECT_NEAR(double(w.samples.size() / 2), song_seconds(m) * 44100, samples_per_tick);
+    const double tick = 44100 * 2.5 / 125;
+    EXPECT_NEAR(double(w.samples.size() / 2), 48 * 3 * tick, tick);
     int peak = 0;
     for (int16_t s : w.samples) peak = std::max(peak, std::abs(int(s)));
     EXPECT_GT(peak, 1000) << "the mix is silent";
@@ -114,10 +89,6 @@ TEST(MusicPlayback, WithoutModuleTheWaitsStillReturn) {
     EXPECT_GT(con_seconds() - before, 1.0);
     present_frame();
 }
-
-}  // namespace
-
-namespace {
 
 // Where no sound device works, the silent driver keeps the song moving in real time.
 TEST(MusicPlayback, SilentDriverKeepsTheSongMovingInRealTime) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "effects/blit.h"
 #include "support/frames.h"
 
@@ -15,12 +17,13 @@ void expect_block_at(const Frame& dst, const std::vector<uint8_t>& pixels, int w
 }
 
 TEST(SpriteBlit, OpaqueAndKeyedClipAtAllFourEdges) {
-    // Numbered pixels are never the key, so both blitters must draw the same visible part:
-    // at the edges, with captions above the top edge (rows down to -19), and wholly off the frame.
+    // Numbered pixels are never the key, so both blitters must draw the same visible part: at the
+    // edges, with captions above the top edge (rows down to -19), and wholly off the frame.
     auto pixels = numbered_pixels(20, 20);
     Sprite s = sprite_of(pixels, 20, 20);
-    for (auto [x, y] : {std::pair{310, 0}, {5, -19}, {140, -19}, {1, -14}, {-1, 220}, {1, 240}, {-7, -5}, {300, 230}, {-19, 239}, {319, -19}, {0, 0}, {320, 0},
-                        {-20, 0}, {0, 240}, {0, -20}, {-2147483647 - 1, 0}, {2147483647, 5}, {5, -2147483647 - 1}}) {
+    for (auto [x, y] : {std::pair{310, 0}, {5, -19}, {1, -14}, {-1, 220}, {1, 240}, {-7, -5}, {300, 230}, {-19, 239},
+                        {319, -19}, {0, 0}, {320, 0}, {-20, 0}, {0, 240}, {0, -20}, {-2147483647 - 1, 0},
+                        {2147483647, 5}, {5, -2147483647 - 1}}) {
         Frame opaque = make_frame(), keyed = make_frame();
         draw_sprite(&s, opaque.data(), x, y, SCREEN_WIDTH, SCREEN_HEIGHT);
         draw_sprite_keyed(&s, keyed.data(), x, y, SCREEN_WIDTH, SCREEN_HEIGHT);
@@ -29,23 +32,21 @@ TEST(SpriteBlit, OpaqueAndKeyedClipAtAllFourEdges) {
     }
 }
 
-TEST(SpriteBlit, KeyPixelsLeaveTheDestination) {
+TEST(SpriteBlit, KeyPixelsLeaveTheDestinationAndCentringFloors) {
     std::vector<uint8_t> pixels = {0, 5, 0, 7, 0, 9};
     Sprite s = sprite_of(pixels, 3, 2);
     Frame f = make_frame(44);
     draw_sprite_keyed(&s, f.data(), 10, 10, SCREEN_WIDTH, SCREEN_HEIGHT);
     EXPECT_EQ(std::vector<int>({at(f, 10, 10), at(f, 11, 10), at(f, 12, 10), at(f, 10, 11), at(f, 11, 11), at(f, 12, 11)}),
               std::vector<int>({44, 5, 44, 7, 44, 9}));
-}
 
-TEST(SpriteBlit, CentringFloors) {
-    auto pixels = numbered_pixels(100, 50), wide = numbered_pixels(321, 240);
-    Sprite s = sprite_of(pixels, 100, 50), w = sprite_of(wide, 321, 240);
-    Frame f = make_frame(), g = make_frame();
-    draw_sprite_centered(&s, f.data(), SCREEN_WIDTH, SCREEN_HEIGHT);
-    expect_block_at(f, pixels, 100, 50, 110, 95);
-    draw_sprite_centered(&w, g.data(), SCREEN_WIDTH, SCREEN_HEIGHT);  // x = -1: first column dropped
-    expect_block_at(g, wide, 321, 240, -1, 0);
+    for (auto [w, h, x, y] : {std::array{100, 50, 110, 95}, {321, 240, -1, 0}}) {  // x = -1: first column dropped
+        auto block = numbered_pixels(w, h);
+        Sprite c = sprite_of(block, w, h);
+        Frame g = make_frame();
+        draw_sprite_centered(&c, g.data(), SCREEN_WIDTH, SCREEN_HEIGHT);
+        expect_block_at(g, block, w, h, x, y);
+    }
     Frame h = make_frame();
     draw_sprite_centered(nullptr, h.data(), SCREEN_WIDTH, SCREEN_HEIGHT);
     draw_sprite_keyed(nullptr, h.data(), 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "engine3d/camera.h"
@@ -9,38 +8,19 @@
 
 namespace {
 
-TEST(TestMeshes, GeneratedMeshesAreClosedAndWoundOutward) {
-    for (const TestMesh& m : {octahedron(1), uv_sphere(1, 6, 8), uv_sphere(2, 17, 30)}) {
-        EXPECT_GT(signed_volume6(m), 0);
-        EXPECT_LT(signed_volume6(reversed(m)), 0);
-        // Closed: every directed edge has its reverse in another face.
-        std::map<std::pair<int, int>, int> edges;
-        for (const auto& f : m.faces)
-            for (int k = 0; k < 3; k++) edges[{f[k], f[(k + 1) % 3]}]++;
-        for (const auto& [e, n] : edges) {
-            EXPECT_EQ(n, 1);
-            EXPECT_EQ(edges.count({e.second, e.first}), 1u);
-        }
-    }
-    EXPECT_EQ(uv_sphere(1, 17, 30).faces.size(), 960u);
-}
-
-struct Subject {
-    const char* name;
-    TestMesh mesh;
-    float z;  // distance in front of the camera
-};
-
-// Culling drops only faces that lie behind others: with culling a closed convex mesh covers the
-// same pixels as without, but for single pixels beside corners of its outline that the filler's
-// truncated edge steps let a back face add. The renderer keeps faces whose (b − a) × (c − a) points toward the
-// viewer, so a mesh wound outward shows its near side and one wound inward its far side.
+// With culling a closed convex mesh covers the same pixels as without (but for single pixels beside
+// outline corners, where the filler's truncated edge steps let a back face add one). A mesh wound
+// outward shows its near side, one wound inward its far side.
 TEST(CulledCoverage, ClosedConvexMeshesOfBothWindings) {
-    const Subject subjects[] = {{"octahedron", octahedron(90), 0},
-                                {"sphere", uv_sphere(100, 12, 20), 0},
-                                {"small far sphere", uv_sphere(60, 17, 30), 600},
-                                {"sphere near the camera", uv_sphere(100, 9, 14), -380}};
-    for (const Subject& s : subjects)
+    const struct {
+        const char* name;
+        TestMesh mesh;
+        float z;
+    } subjects[] = {{"octahedron", octahedron(90), 0},
+                    {"sphere", uv_sphere(100, 12, 20), 0},
+                    {"small far sphere", uv_sphere(60, 17, 30), 600},
+                    {"sphere near the camera", uv_sphere(100, 9, 14), -380}};
+    for (const auto& s : subjects)
         for (bool outward : {true, false}) {
             SCOPED_TRACE(std::string(s.name) + (outward ? ", outward" : ", inward"));
             TempFile file(asc_text(outward ? s.mesh : reversed(s.mesh)));
@@ -52,17 +32,11 @@ TEST(CulledCoverage, ClosedConvexMeshesOfBothWindings) {
             Camera cam;
             camera_init(&cam, 400, 160, 120, 1, 1, 0, 320, 0, 240);
             CoverageResult r = check_culled_coverage(&world, 0, &cam);
-            EXPECT_EQ(r.orientations, 7);
             EXPECT_GT(r.covered, 7 * 500);
             EXPECT_EQ(r.mismatched, 0);
             EXPECT_LT(r.corner_pixels, r.covered / 200);
             double near_share = r.near_area / (r.near_area + r.far_area);
-            if (outward) {
-                EXPECT_GT(near_share, 0.9);  // small faces at the outline may flip when truncated
-            } else {
-                EXPECT_LT(near_share, 0.1);
-            }
-            EXPECT_EQ(world.slots[0].mesh.faces[0].colour, 16u | 200u << 8);
+            EXPECT_TRUE(outward ? near_share > 0.9 : near_share < 0.1) << near_share;
             world_destroy(&world);
         }
 }

@@ -6,9 +6,7 @@
 #include <xmp.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
@@ -20,46 +18,15 @@
 
 namespace {
 
-const std::string MODULE_FILE = std::string(TENFOLD_BUILD_DIR) + "/pack/data/music.xm";
-// Test processes may run side by side: each mixes into its own file, and the last one done leaves
-// its mix as music-test.wav to listen to.
-const std::string WAV_KEPT = std::string(TENFOLD_BUILD_DIR) + "/music-test.wav";
+// Each test process mixes into its own file; the last one done leaves music-test.wav to listen to.
+const std::string WAV_KEPT = TENFOLD_BUILD_DIR "/music-test.wav";
 const std::string WAV_FILE = WAV_KEPT + "." + std::to_string(getpid());
-
-// The rows of every pattern on which scene 5 flips the star's spin.
-const int SPIN_ROWS[] = {0, 6, 10, 14, 16, 24, 26, 30, 32, 38, 42, 46, 48, 56, 58, 62};
-
-long elapsed_since(const timeval& start) {
-    timeval now;
-    con_gettimeofday(&now);
-    return now.tv_sec - start.tv_sec;
-}
-
-// Frames until the clock, read after each frame, is more than `seconds` whole seconds past the start.
-void frames_until_elapsed(const timeval& start, long seconds) {
-    do present_frame();
-    while (elapsed_since(start) <= seconds);
-}
-
-// A scene timed by the clock: its flash frame, then the start time, then its frames.
-void timed_scene(long seconds) {
-    present_frame();
-    timeval start;
-    con_gettimeofday(&start);
-    frames_until_elapsed(start, seconds);
-}
-
-void fade_pass() {
-    MikMod_Update();
-    con_usleep(10000);
-}
 
 struct ShowRun {
     std::map<long, double> reached;  // cue position -> first clock time at or past it
     std::set<int> scene5_orders;     // song positions seen while scene 5 runs
     int numpat_used = 0;             // distinct patterns in libmikmod's order list
-    double show_end = 0;             // when scene 10 returns
-    double song_end = 0;             // when the player stops
+    double show_end = 0, song_end = 0;
     int numpos = 0, numchn = 0, numpat = 0;
 };
 
@@ -68,16 +35,28 @@ struct ShowRun {
 // song positions), without drawing anything.
 ShowRun play_show(const std::vector<uint8_t>& bytes) {
     ShowRun r;
-    const long cues[] = {0x20004, 0x30005, 0x40006, 0x4002A, 0x50000, 0x50002};
     VirtualAudio audio(bytes, WAV_FILE);
     if (!music_module) return r;
     r.numpos = music_module->numpos, r.numchn = music_module->numchn, r.numpat = music_module->numpat;
     r.numpat_used = int(std::set<int>(music_module->positions, music_module->positions + r.numpos).size());
-    auto note_cues = [&] {
-        for (long c : cues)
+    auto frame = [&] {
+        present_frame();
+        for (long c : {0x20004, 0x30005, 0x40006, 0x4002A, 0x50000, 0x50002})
             if (song_reached(c) && !r.reached.count(c)) r.reached[c] = con_seconds();
     };
-    auto frame = [&] { present_frame(), note_cues(); };
+    auto fade_pass = [] { MikMod_Update(), con_usleep(10000); };
+    timeval start;
+    auto elapsed = [&] {
+        timeval now;
+        con_gettimeofday(&now);
+        return now.tv_sec - start.tv_sec;
+    };
+    auto timed_scene = [&](long seconds, bool flash) {  // its flash frame, the start time, its frames
+        if (flash) present_frame();
+        con_gettimeofday(&start);
+        do frame();
+        while (elapsed() <= seconds);
+    };
 
     // Scene 1: frame, first fade (two passes), title frame, wait 3, frame, second fade, wait 2.
     frame();
@@ -87,52 +66,29 @@ ShowRun play_show(const std::vector<uint8_t>& bytes) {
     frame();
     for (int i = 0; i < 18; i++) fade_pass();
     wait_seconds(2);
-    // Scene 2: the title holds until order 2 row 4; the scene ends at order 5 row 2.
+    // Scene 2: the title holds until order 2 row 4, a flash, the scene ends at order 5 row 2.
     MikMod_Update();
     while (!song_reached(0x20004)) frame();
-    frame();  // the flash
+    frame();
     do frame();
     while (!song_reached(0x50002));
-    timed_scene(17);  // scene 3
-    timed_scene(22);  // scene 4
-    // Scene 5 starts its clock without a flash and reads the row after every frame.
-    timeval start;
-    con_gettimeofday(&start);
+    timed_scene(17, true);  // scene 3
+    timed_scene(22, true);  // scene 4
+    con_gettimeofday(&start);  // scene 5: no flash, the row read after every frame
     do {
         frame();
         r.scene5_orders.insert(music_module->sngpos);
-    } while (elapsed_since(start) <= 19);
-    for (int i = 0; i < 452; i++) frame();   // scene 6
-    for (int i = 0; i < 1445; i++) frame();  // scene 7
-    present_frame();                          // scene 8: flash, then 121 fade frames from 17 s
-    con_gettimeofday(&start);
-    frames_until_elapsed(start, 16);
+    } while (elapsed() <= 19);
+    for (int i = 0; i < 452 + 1445; i++) frame();  // scenes 6 and 7
+    timed_scene(16, true);                         // scene 8: flash, then 121 fade frames from 17 s
     for (int i = 0; i < 121; i++) frame();
-    timed_scene(27);  // scene 9
-    timed_scene(24);  // scene 10
+    timed_scene(27, true);  // scene 9
+    timed_scene(24, true);  // scene 10
     r.show_end = con_seconds();
     while (Player_Active()) frame();
     r.song_end = con_seconds();
     return r;
 }
-
-class MusicModule : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        bytes_ = read_bytes(MODULE_FILE);
-        if (bytes_.empty()) return;
-        run_ = play_show(bytes_);
-        printf("flash %.2f s, slide %.2f s, rise %.2f s, fade %.2f s, scene 2 ends %.2f s, show ends %.2f s, "
-               "song ends %.2f s\n",
-               run_.reached[0x20004], run_.reached[0x30005], run_.reached[0x40006], run_.reached[0x4002A],
-               run_.reached[0x50002], run_.show_end, run_.song_end);
-    }
-    static void TearDownTestSuite() { std::rename(WAV_FILE.c_str(), WAV_KEPT.c_str()); }
-    static std::vector<uint8_t> bytes_;
-    static ShowRun run_;
-};
-std::vector<uint8_t> MusicModule::bytes_;
-ShowRun MusicModule::run_;
 
 struct XmpModule {
     xmp_context ctx = xmp_create_context();
@@ -146,30 +102,36 @@ struct XmpModule {
         if (loaded) xmp_release_module(ctx);
         xmp_free_context(ctx);
     }
-    const xmp_module& mod() const { return *info.mod; }
 };
 
-TEST_F(MusicModule, TwoPlayersReadTheSameSong) {
-    ASSERT_FALSE(bytes_.empty()) << MODULE_FILE;
+struct MusicModule : ::testing::Test {
+    static void SetUpTestSuite() {
+        bytes_ = read_bytes(TENFOLD_BUILD_DIR "/pack/data/music.xm");
+        if (!bytes_.empty()) run_ = play_show(bytes_);
+    }
+    static void TearDownTestSuite() { std::rename(WAV_FILE.c_str(), WAV_KEPT.c_str()); }
+    static std::vector<uint8_t> bytes_;
+    static ShowRun run_;
+};
+std::vector<uint8_t> MusicModule::bytes_;
+ShowRun MusicModule::run_;
+
+TEST_F(MusicModule, TwoPlayersReadTheSameSongAndMeetTheShowsCues) {
     ASSERT_GT(run_.numpos, 0) << "libmikmod did not load the module";
     XmpModule x(bytes_);
     ASSERT_TRUE(x.loaded);
-    EXPECT_EQ(x.mod().len, run_.numpos);
-    EXPECT_EQ(x.mod().chn, run_.numchn);
+    const xmp_module& m = *x.info.mod;
+    EXPECT_EQ(m.len, run_.numpos);
+    EXPECT_EQ(m.chn, run_.numchn);
     // libxmp adds a blank pattern of its own; the patterns the order list plays are the file's.
-    std::set<int> played(x.mod().xxo, x.mod().xxo + x.mod().len);
-    EXPECT_EQ(int(played.size()), run_.numpat);
+    EXPECT_EQ(int(std::set<int>(m.xxo, m.xxo + m.len).size()), run_.numpat);
     EXPECT_EQ(run_.numpat_used, run_.numpat);
     EXPECT_LE(run_.numchn, 16);
-    ASSERT_GE(x.info.num_sequences, 1);
     EXPECT_NEAR(x.info.seq_data[0].duration / 1000.0, run_.song_end, 1.0);
-}
 
-TEST_F(MusicModule, MeetsTheShowsCues) {
     ASSERT_EQ(run_.reached.size(), 6u) << "the song did not reach every cue";
-    double flash = run_.reached[0x20004];
-    EXPECT_GE(flash, 6.5);
-    EXPECT_LE(flash, 12.0);
+    EXPECT_GE(run_.reached[0x20004], 6.5);
+    EXPECT_LE(run_.reached[0x20004], 12.0);
     EXPECT_GE(run_.reached[0x40006] - run_.reached[0x30005], 5.5) << "slide needs 315 frames";
     EXPECT_GE(run_.reached[0x50000] - run_.reached[0x4002A], 2.5) << "fade to black needs its time";
     EXPECT_GE(run_.song_end, run_.show_end + 10.0);
@@ -179,13 +141,12 @@ TEST_F(MusicModule, HasSixtyFourRowsAndSpinAccentsWhileTheStarTurns) {
     ASSERT_FALSE(run_.scene5_orders.empty());
     XmpModule x(bytes_);
     ASSERT_TRUE(x.loaded);
-    const xmp_module& m = x.mod();
+    const xmp_module& m = *x.info.mod;
     for (int order : run_.scene5_orders) {
-        ASSERT_GE(order, 0);
-        ASSERT_LT(order, m.len);
+        ASSERT_TRUE(order >= 0 && order < m.len) << order;
         const xmp_pattern* p = m.xxp[m.xxo[order]];
         ASSERT_EQ(p->rows, 64) << "order " << order;
-        for (int row : SPIN_ROWS) {
+        for (int row : {0, 6, 10, 14, 16, 24, 26, 30, 32, 38, 42, 46, 48, 56, 58, 62}) {  // where the spin flips
             bool drum = false;
             for (int ch = 0; ch < m.chn; ch++) {
                 const xmp_event& e = m.xxt[p->index[ch]]->event[row];
@@ -206,16 +167,11 @@ TEST_F(MusicModule, MixesWithoutClippingOrLongSilence) {
     for (int16_t s : w.samples) peak = std::max(peak, std::abs(int(s)));
     EXPECT_LT(peak, 32767) << "the mix reaches full scale";
     // Silence: both sides below -60 dBFS. The run after the last sound may end the file.
-    const int quiet = 33;
-    size_t frames = w.samples.size() / 2, run = 0, longest = 0;
-    for (size_t i = 0; i < frames; i++) {
-        bool silent = std::abs(int(w.samples[2 * i])) < quiet && std::abs(int(w.samples[2 * i + 1])) < quiet;
-        if (silent) {
-            run++;
-        } else {
-            longest = std::max(longest, run);
-            run = 0;
-        }
+    size_t run = 0, longest = 0;
+    for (size_t i = 0; i + 1 < w.samples.size(); i += 2) {
+        bool silent = std::abs(int(w.samples[i])) < 33 && std::abs(int(w.samples[i + 1])) < 33;
+        longest = silent ? longest : std::max(longest, run);
+        run = silent ? run + 1 : 0;
     }
     EXPECT_LE(double(longest) / 44100.0, 2.0);
 }

@@ -15,8 +15,6 @@ TestMesh octahedron(float radius);
 TestMesh uv_sphere(float radius, int rings, int segments);  // 2 × segments × (rings − 1) faces
 // The same mesh with every face's corners b and c exchanged.
 TestMesh reversed(const TestMesh& mesh);
-// Six times the signed volume: positive when the faces are wound outward.
-double signed_volume6(const TestMesh& mesh);
 // The mesh in the layout 3D Studio writes (named object, tri-mesh header, vertex and face lists).
 std::string asc_text(const TestMesh& mesh);
 

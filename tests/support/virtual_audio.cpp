@@ -3,7 +3,6 @@
 #include <mikmod.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,13 +11,11 @@
 #include "driver/music.h"
 #include "support/run.h"
 
-VirtualAudio::VirtualAudio(const std::vector<uint8_t>& module_bytes, const std::string& wav, unsigned delay_us) {
-    char cwd[PATH_MAX];
-    old_dir_ = getcwd(cwd, sizeof cwd) ? cwd : ".";
-    dir_ = make_temp_dir("audio");
-    std::filesystem::create_directories(dir_ + "/data");
-    if (!module_bytes.empty()) write_file(dir_ + "/data/music.xm", std::string(module_bytes.begin(), module_bytes.end()));
-    if (chdir(dir_.c_str()) != 0) perror("chdir");
+VirtualAudio::VirtualAudio(const std::vector<uint8_t>& module_bytes, const std::string& wav, unsigned delay_us)
+    : old_dir(std::filesystem::current_path()), dir(make_temp_dir("audio")) {
+    std::filesystem::create_directories(dir + "/data");
+    if (!module_bytes.empty()) write_file(dir + "/data/music.xm", std::string(module_bytes.begin(), module_bytes.end()));
+    if (chdir(dir.c_str()) != 0) perror("chdir");
     ConsoleSettings s;
     s.video = "none";
     s.virtual_clock = true;
@@ -30,8 +27,8 @@ VirtualAudio::VirtualAudio(const std::vector<uint8_t>& module_bytes, const std::
 
 VirtualAudio::~VirtualAudio() {
     audio_shutdown();
-    if (chdir(old_dir_.c_str()) != 0) perror("chdir");
-    remove_tree(dir_);
+    if (chdir(old_dir.c_str()) != 0) perror("chdir");
+    remove_tree(dir);
 }
 
 void present_frame() {
@@ -50,14 +47,12 @@ Wav read_wav(const std::string& path) {
     Wav w;
     auto u16 = [&](size_t i) { return unsigned(b[i]) | unsigned(b[i + 1]) << 8; };
     auto u32 = [&](size_t i) { return u16(i) | u16(i + 2) << 16; };
-    if (b.size() < 44 || memcmp(b.data(), "RIFF", 4) != 0 || memcmp(b.data() + 8, "WAVE", 4) != 0) return w;
-    if (u16(20) != 1 || u16(34) != 16 || memcmp(b.data() + 36, "data", 4) != 0) return w;
-    size_t bytes = u32(40);
-    if (44 + bytes > b.size()) return w;
+    if (b.size() < 44 || memcmp(b.data(), "RIFF", 4) != 0 || memcmp(b.data() + 8, "WAVE", 4) != 0 || u16(20) != 1 ||
+        u16(34) != 16 || memcmp(b.data() + 36, "data", 4) != 0 || 44 + u32(40) > b.size())
+        return w;
     w.channels = int(u16(22));
     w.rate = int(u32(24));
-    w.bits = 16;
-    w.samples.resize(bytes / 2);
-    memcpy(w.samples.data(), b.data() + 44, bytes);
+    w.samples.resize(u32(40) / 2);
+    memcpy(w.samples.data(), b.data() + 44, w.samples.size() * 2);
     return w;
 }

@@ -8,7 +8,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
+#include <functional>
+
+// Runs f on a connection to the display; false if none could be made.
+static bool with_display(const std::string& display, const std::function<void(Display*)>& f) {
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return false;
+    f(d);
+    XCloseDisplay(d);
+    return true;
+}
 
 // Starts a server on display n and waits until it answers; display empty if it died (number taken).
 static Xvfb try_start_xvfb(int n) {
@@ -16,24 +25,18 @@ static Xvfb try_start_xvfb(int n) {
     std::string display = ":" + std::to_string(n);
     pid_t pid = fork();
     if (pid == 0) {
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 2);
+        dup2(open("/dev/null", O_WRONLY), 2);
         execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
                (char*)nullptr);
         _exit(127);
     }
     x.pid = pid;
-    for (int waited = 0; waited < 10000; waited += 20) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid) {
-            x.pid = -1;
-            return x;
-        }
-        if (Display* d = XOpenDisplay(display.c_str())) {
-            XCloseDisplay(d);
+    for (int waited = 0; waited < 10000; waited += 20, usleep(20000)) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) return Xvfb{};
+        if (with_display(display, [](Display*) {})) {
             x.display = display;
             return x;
         }
-        usleep(20000);
     }
     stop_xvfb(x);
     return x;
@@ -44,16 +47,13 @@ Xvfb start_xvfb() {
     // another's server for its own.
     int base = 100 + int(getpid() % 500) * 8;
     Xvfb x;
-    for (int n = base; n < base + 8 && x.display.empty(); n++) {
+    for (int n = base; n < base + 8 && x.display.empty(); n++)
         if (access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) != 0) x = try_start_xvfb(n);
-    }
     return x;
 }
 
 void stop_xvfb(Xvfb& x) {
-    if (x.pid <= 0) return;
-    kill(x.pid, SIGTERM);
-    waitpid(x.pid, nullptr, 0);
+    stop_process(x.pid);
     x.pid = -1;
 }
 
@@ -65,19 +65,17 @@ int start_window_manager(const std::string& display) {
         _exit(127);
     }
     // Ready once it manages the root window: it then holds SubstructureRedirect on it.
-    Display* d = XOpenDisplay(display.c_str());
-    for (int waited = 0; d && waited < 5000; waited += 50) {
+    with_display(display, [&](Display* d) {
         XWindowAttributes a;
-        XGetWindowAttributes(d, DefaultRootWindow(d), &a);
-        if (a.all_event_masks & SubstructureRedirectMask) break;
-        int status;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            pid = -1;
-            break;
+        for (int waited = 0; waited < 5000; waited += 50, usleep(50000)) {
+            XGetWindowAttributes(d, DefaultRootWindow(d), &a);
+            if (a.all_event_masks & SubstructureRedirectMask) break;
+            if (waitpid(pid, nullptr, WNOHANG) == pid) {
+                pid = -1;
+                break;
+            }
         }
-        usleep(50000);
-    }
-    if (d) XCloseDisplay(d);
+    });
     return pid;
 }
 
@@ -94,9 +92,8 @@ static Window search(Display* d, Window w, const std::string& name) {
         XFree(title);
         if (match) return w;
     }
-    Window root, parent, *children = nullptr;
+    Window root, parent, *children = nullptr, found = 0;
     unsigned n = 0;
-    Window found = 0;
     if (XQueryTree(d, w, &root, &parent, &children, &n)) {
         for (unsigned i = 0; i < n && !found; i++) found = search(d, children[i], name);
         if (children) XFree(children);
@@ -105,96 +102,81 @@ static Window search(Display* d, Window w, const std::string& name) {
 }
 
 unsigned long find_window(const std::string& display, const std::string& name, int timeout_ms) {
-    Display* d = XOpenDisplay(display.c_str());
-    if (!d) return 0;
     Window found = 0;
-    for (int waited = 0; waited <= timeout_ms && !found; waited += 50) {
-        found = search(d, DefaultRootWindow(d), name);
-        if (found) {
+    with_display(display, [&](Display* d) {
+        for (int waited = 0; waited <= timeout_ms && !found; waited += 50) {
             XWindowAttributes a;
-            XGetWindowAttributes(d, found, &a);
-            if (a.map_state != IsViewable) found = 0;
+            found = search(d, DefaultRootWindow(d), name);
+            if (found && (XGetWindowAttributes(d, found, &a), a.map_state != IsViewable)) found = 0;
+            if (!found) usleep(50000);
         }
-        if (!found) usleep(50000);
-    }
-    XCloseDisplay(d);
+    });
     return found;
 }
 
 std::string capture_window(const std::string& display, unsigned long window, int* width, int* height) {
-    Display* d = XOpenDisplay(display.c_str());
-    if (!d) return "";
-    XWindowAttributes a;
-    XGetWindowAttributes(d, window, &a);
-    XImage* img = XGetImage(d, window, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
     std::string rgb;
-    if (img) {
+    with_display(display, [&](Display* d) {
+        XWindowAttributes a;
+        XGetWindowAttributes(d, window, &a);
+        XImage* img = XGetImage(d, window, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
+        if (!img) return;
         *width = a.width;
         *height = a.height;
         rgb.resize(size_t(a.width) * a.height * 3);
-        for (int y = 0; y < a.height; y++) {
+        for (int y = 0; y < a.height; y++)
             for (int x = 0; x < a.width; x++) {
                 unsigned long p = XGetPixel(img, x, y);
-                size_t i = (size_t(y) * a.width + x) * 3;
-                rgb[i] = char((p & img->red_mask) >> 16);
-                rgb[i + 1] = char((p & img->green_mask) >> 8);
-                rgb[i + 2] = char(p & img->blue_mask);
+                char* out = &rgb[(size_t(y) * a.width + x) * 3];
+                out[0] = char((p & img->red_mask) >> 16), out[1] = char((p & img->green_mask) >> 8);
+                out[2] = char(p & img->blue_mask);
             }
-        }
         XDestroyImage(img);
-    }
-    XCloseDisplay(d);
+    });
     return rgb;
 }
 
 void send_close_request(const std::string& display, unsigned long window) {
-    Display* d = XOpenDisplay(display.c_str());
-    if (!d) return;
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = window;
-    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, window, False, NoEventMask, &e);
-    XFlush(d);
-    XCloseDisplay(d);
-}
-
-static void key_event(Display* d, Window window, int type, KeySym keysym, unsigned state) {
-    XEvent e{};
-    e.xkey.type = type;
-    e.xkey.display = d;
-    e.xkey.window = window;
-    e.xkey.root = DefaultRootWindow(d);
-    e.xkey.keycode = XKeysymToKeycode(d, keysym);
-    e.xkey.same_screen = True;
-    e.xkey.state = state;
-    XSendEvent(d, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &e);
+    with_display(display, [&](Display* d) {
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = window;
+        e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+        e.xclient.data.l[1] = CurrentTime;
+        XSendEvent(d, window, False, NoEventMask, &e);
+        XFlush(d);
+    });
 }
 
 void send_key(const std::string& display, unsigned long window, unsigned long keysym, unsigned modifiers) {
-    Display* d = XOpenDisplay(display.c_str());
-    if (!d) return;
-    // A modifier is held as a key of its own around the key, as a keyboard does.
-    if (modifiers & ALT_MODIFIER) key_event(d, window, KeyPress, XK_Alt_L, 0);
-    key_event(d, window, KeyPress, KeySym(keysym), modifiers);
-    key_event(d, window, KeyRelease, KeySym(keysym), modifiers);
-    if (modifiers & ALT_MODIFIER) key_event(d, window, KeyRelease, XK_Alt_L, modifiers);
-    XFlush(d);
-    XCloseDisplay(d);
+    with_display(display, [&](Display* d) {
+        auto key = [&](int type, KeySym k, unsigned state) {
+            XEvent e{};
+            e.xkey.type = type;
+            e.xkey.display = d;
+            e.xkey.window = window;
+            e.xkey.root = DefaultRootWindow(d);
+            e.xkey.keycode = XKeysymToKeycode(d, k);
+            e.xkey.same_screen = True;
+            e.xkey.state = state;
+            XSendEvent(d, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &e);
+        };
+        // A modifier is held as a key of its own around the key, as a keyboard does.
+        if (modifiers & ALT_MODIFIER) key(KeyPress, XK_Alt_L, 0);
+        key(KeyPress, KeySym(keysym), modifiers);
+        key(KeyRelease, KeySym(keysym), modifiers);
+        if (modifiers & ALT_MODIFIER) key(KeyRelease, XK_Alt_L, modifiers);
+        XFlush(d);
+    });
 }
 
 bool window_size(const std::string& display, unsigned long window, int* width, int* height) {
-    Display* d = XOpenDisplay(display.c_str());
-    if (!d) return false;
-    XWindowAttributes a;
-    bool ok = XGetWindowAttributes(d, window, &a);
-    if (ok) {
-        *width = a.width;
-        *height = a.height;
-    }
-    XCloseDisplay(d);
+    bool ok = false;
+    with_display(display, [&](Display* d) {
+        XWindowAttributes a;
+        if ((ok = XGetWindowAttributes(d, window, &a))) *width = a.width, *height = a.height;
+    });
     return ok;
 }
