@@ -132,6 +132,16 @@ int demo_main() {
     clear_buffers();  // scenes 1 to 4 leave pictures behind; scene 5 and later start from black
     console_mark_scene(5);
     scene5(frame_buf, aux_buf1, aux_buf2);
+    console_mark_scene(6);
+    scene6(frame_buf, aux_buf1, aux_buf2);
+    console_mark_scene(7);
+    scene7(frame_buf, aux_buf1, aux_buf2);
+    console_mark_scene(8);
+    scene8(frame_buf, aux_buf1, aux_buf2);
+    console_mark_scene(9);
+    scene9(frame_buf, aux_buf1, aux_buf2);
+    console_mark_scene(10);
+    scene10(frame_buf, aux_buf1, aux_buf2);
     stop_show();
     return 1;
 }

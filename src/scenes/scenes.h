@@ -11,3 +11,8 @@ void scene3(FrameBuffer* frame_buf, FrameBuffer* aux_buf1, FrameBuffer* aux_buf2
 void scene4(FrameBuffer* frame_buf, FrameBuffer* aux_buf1, FrameBuffer* aux_buf2);
 extern Camera scene5_camera;  // scene 5's viewer, a process-wide record
 void scene5(FrameBuffer* frame_buf, FrameBuffer* aux_buf1, FrameBuffer* aux_buf2);
+void scene6(FrameBuffer* frame_buf, FrameBuffer* aux_buf1, FrameBuffer* aux_buf2);
+void scene7(FrameBuffer* frame_buf, FrameBuffer* aux_buf1, FrameBuffer* aux_buf2);
+void scene8(FrameBuffer* frame_buf, FrameBuffer* aux_buf1, FrameBuffer* aux_buf2);
+void scene9(FrameBuffer* frame_buf, FrameBuffer* aux_buf1, FrameBuffer* aux_buf2);
+void scene10(FrameBuffer* frame_buf, FrameBuffer* aux_buf1, FrameBuffer* aux_buf2);
