@@ -1,4 +1,5 @@
-// The show as a program: start-up, shutdown, the unpacked data and what is left behind.
+// The show as a program: start-up failures, interruptions, the window closed, and what is left
+// behind. The complete run is the shared one of tests/support/show_run.h.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -47,26 +48,6 @@ struct ShowRun : ::testing::Test {
     }
     bool tmp_is_empty() { return fs::is_empty(tmp); }
 };
-
-TEST_F(ShowRun, CompleteRunLeavesTheCallersDataAloneAndReportsItself) {
-    provide_archive();
-    fs::create_directory(dir + "/data");
-    write_file(dir + "/data/mine.txt", "my own file\n");
-
-    RunResult r = run_program(TENFOLD_BIN, dir, env({"TENFOLD_STATS=stats.json"}));
-    EXPECT_EQ(r.exit_status, 1) << r.err;
-    EXPECT_EQ(count_of(r.out, banner), 2);
-    EXPECT_EQ(r.out.find(banner), 0u);
-    EXPECT_EQ(r.out.rfind(banner) + strlen(banner), r.out.size()) << "the closing banner comes last";
-    EXPECT_NE(r.out.find("precalcing ...\n"), std::string::npos);
-    EXPECT_EQ(read_file(dir + "/data/mine.txt"), "my own file\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir + "/data"), fs::directory_iterator{}), 1);
-    EXPECT_TRUE(tmp_is_empty()) << "the unpacked copy is deleted";
-
-    std::string stats = read_file(dir + "/stats.json");
-    EXPECT_EQ(stats.find("{\"clock\": \"virtual\", \"frames\": "), 0u) << stats;
-    EXPECT_NE(stats.find("\"scenes\": ["), std::string::npos);
-}
 
 // The user ends the show early: in real time, a second or two into the opening scene.
 TEST_F(ShowRun, InterruptedRunCleansUpLikeACompleteOne) {

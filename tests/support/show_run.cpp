@@ -1,9 +1,16 @@
 #include "support/show_run.h"
 
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <sstream>
+
+#include "support/run.h"
 
 #include "console/console.h"
 #include "driver/demo.h"
@@ -33,31 +40,120 @@ uint64_t hash_bytes(const uint8_t* data, size_t size) {
     return h;
 }
 
-bool run_show(ShowRecord* record) {
-    std::string build = TENFOLD_BUILD_DIR;
-    if (!std::filesystem::exists(build + "/data.dat")) return false;
-    char cwd[PATH_MAX];
-    if (!getcwd(cwd, sizeof cwd) || chdir(build.c_str()) != 0) return false;
+namespace {
 
+struct RunDirs {
+    std::string start, tmp, results;
+};
+
+// Every check's verify, with the failures collected instead of reported.
+std::vector<CheckFailure> verify_all(const ShowRecord& record) {
+    ::testing::TestPartResultArray results;
+    {
+        ::testing::ScopedFakeTestPartResultReporter intercept(
+            ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &results);
+        for (const ShowCheck& check : registered_show_checks()) {
+            SCOPED_TRACE(check.name);
+            if (check.verify) check.verify(record);
+        }
+    }
+    std::vector<CheckFailure> failures;
+    for (int i = 0; i < results.size(); i++) {
+        const ::testing::TestPartResult& r = results.GetTestPartResult(i);
+        if (r.failed()) failures.push_back(CheckFailure{r.file_name() ? r.file_name() : "", r.line_number(), r.message()});
+    }
+    return failures;
+}
+
+void save_failures(const std::string& path, const std::vector<CheckFailure>& failures) {
+    std::string text;
+    for (const CheckFailure& f : failures)
+        text += f.file + '\n' + std::to_string(f.line) + '\n' + std::to_string(f.message.size()) + '\n' + f.message;
+    write_file(path, text);
+}
+
+std::vector<CheckFailure> load_failures(const std::string& path) {
+    std::vector<CheckFailure> failures;
+    std::istringstream in(read_file(path));
+    CheckFailure f;
+    size_t size;
+    while (std::getline(in, f.file) && in >> f.line >> size && in.get() == '\n') {
+        f.message.resize(size);
+        in.read(f.message.data(), std::streamsize(size));
+        failures.push_back(f);
+    }
+    return failures;
+}
+
+// The child: the show with the checks watching, then their verdicts; ends as the program does.
+[[noreturn]] void play_in_child(const RunDirs& d) {
+    if (chdir(d.start.c_str()) != 0) _exit(127);
+    if (!freopen((d.results + "/out").c_str(), "w", stdout) || !freopen((d.results + "/err").c_str(), "w", stderr))
+        _exit(127);
+    setenv("TMPDIR", d.tmp.c_str(), 1);
     ConsoleSettings settings;
     settings.video = "none";
     settings.virtual_clock = true;
+    settings.stats = d.results + "/stats.json";
     console_start(settings);
+
+    static ShowRecord record;
     // Every presentation toggles draw_page right after its tick's scan-out, so a tick whose
     // successor sees another draw_page was a presentation.
-    int seen_page = draw_page;
-    con_set_frame_hook([&](const ScanFrame& f) {
-        if (draw_page != seen_page && !record->ticks.empty()) record->ticks.back().presented = true;
+    static int seen_page = draw_page;
+    con_set_frame_hook([](const ScanFrame& f) {
+        if (draw_page != seen_page && !record.ticks.empty()) record.ticks.back().presented = true;
         seen_page = draw_page;
         ShowTick t{f.tick, con_current_scene(), song_position(), {}, f.indices, f.dac};
         con_gettimeofday(&t.time);
         for (ShowCheck& c : registered_show_checks())
             if (c.observe) c.observe(t);
-        record->ticks.push_back(TickRecord{t.tick, t.scene, t.position, t.time, false,
-                                           hash_bytes(f.indices, SCAN_WIDTH * SCAN_HEIGHT), hash_bytes(f.dac, 768)});
+        record.ticks.push_back(TickRecord{t.tick, t.scene, t.position, t.time, false,
+                                          hash_bytes(f.indices, SCAN_WIDTH * SCAN_HEIGHT), hash_bytes(f.dac, 768)});
     });
-    record->status = demo_main();
-    if (draw_page != seen_page && !record->ticks.empty()) record->ticks.back().presented = true;
+    record.status = demo_main();
+    if (draw_page != seen_page && !record.ticks.empty()) record.ticks.back().presented = true;
     con_set_frame_hook(nullptr);
-    return chdir(cwd) == 0;
+    write_file(d.results + "/mode", std::to_string(vga_getcurrentmode()));
+    write_file(d.results + "/ticks", std::string(reinterpret_cast<const char*>(record.ticks.data()),
+                                                 record.ticks.size() * sizeof(TickRecord)));
+    save_failures(d.results + "/failures", verify_all(record));
+    exit(record.status);
+}
+
+}  // namespace
+
+bool run_show(ShowProcess* process) {
+    std::string archive = std::string(TENFOLD_BUILD_DIR) + "/data.dat";
+    if (!std::filesystem::exists(archive)) return false;
+    RunDirs d{make_temp_dir("show-start"), make_temp_dir("show-tmp"), make_temp_dir("show-results")};
+    std::filesystem::copy_file(archive, d.start + "/data.dat");
+    std::filesystem::create_directory(d.start + "/data");
+    write_file(d.start + "/data/mine.txt", "the caller's own file\n");
+
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) play_in_child(d);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status)) process->exit_status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) process->term_signal = WTERMSIG(status);
+
+    process->out = read_file(d.results + "/out");
+    process->err = read_file(d.results + "/err");
+    process->stats = read_file(d.results + "/stats.json");
+    std::string mode = read_file(d.results + "/mode");
+    process->mode_after = mode.empty() ? -1 : std::stoi(mode);
+    process->unpacked_left = !std::filesystem::is_empty(d.tmp);
+    process->callers_data_intact =
+        read_file(d.start + "/data/mine.txt") == "the caller's own file\n" &&
+        std::distance(std::filesystem::directory_iterator(d.start + "/data"), std::filesystem::directory_iterator{}) == 1;
+    std::string ticks = read_file(d.results + "/ticks");
+    process->ticks.resize(ticks.size() / sizeof(TickRecord));
+    if (!process->ticks.empty()) memcpy(process->ticks.data(), ticks.data(), process->ticks.size() * sizeof(TickRecord));
+    process->failures = load_failures(d.results + "/failures");
+    remove_tree(d.start);
+    remove_tree(d.tmp);
+    remove_tree(d.results);
+    return true;
 }

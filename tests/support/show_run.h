@@ -1,9 +1,14 @@
-// The whole show, run once in the test process under the virtual clock with no display, with
-// every retrace tick's scan-out handed to the checks registered for it.
+// The whole show, run once under the virtual clock with no display, with every retrace tick's
+// scan-out handed to the checks registered for it.
 //
 // gtest_discover_tests runs every test in a process of its own, so the scene checks do not each
 // get a run: each registers a ShowCheck at static initialisation (register_show_check), and one
-// test (tests/scenes/show_run_test.cpp) plays the show once and then calls every check's verify.
+// test (tests/scenes/show_run_test.cpp) plays the show once and checks every check's verify.
+//
+// The show runs as the program does, in a child process started in a directory of its own (with
+// data.dat and a data/ of the caller's) and with a TMPDIR of its own. The checks observe and verify
+// in the child; their failures are handed back to the test, together with what the program did as
+// a whole.
 #pragma once
 
 #include <sys/time.h>
@@ -51,7 +56,26 @@ struct ShowCheck {
 int register_show_check(ShowCheck check);
 std::vector<ShowCheck>& registered_show_checks();
 
+struct CheckFailure {
+    std::string file;
+    int line;
+    std::string message;
+};
+
+// The show as a program, seen after its process ended.
+struct ShowProcess {
+    int exit_status = -1;  // -1 if it did not exit normally
+    int term_signal = 0;
+    std::string out, err;  // what it printed
+    std::string stats;     // its run statistics (TENFOLD_STATS)
+    int mode_after = -1;   // the video mode when the timeline had returned
+    bool unpacked_left = true;         // anything left in its TMPDIR
+    bool callers_data_intact = false;  // the data/ of the directory it started in
+    std::vector<TickRecord> ticks;
+    std::vector<CheckFailure> failures;  // what the registered checks reported
+};
+
 // Plays the show in data.dat of the build directory: false if there is none (nothing to play).
-bool run_show(ShowRecord* record);
+bool run_show(ShowProcess* process);
 
 uint64_t hash_bytes(const uint8_t* data, size_t size);
