@@ -120,28 +120,14 @@ void wait_seconds(int n) {
 }
 
 int demo_main() {
+    typedef void (*Scene)(FrameBuffer*, FrameBuffer*, FrameBuffer*);
+    const Scene timeline[] = {scene1, scene2, scene3, scene4, scene5, scene6, scene7, scene8, scene9, scene10};
     demo_init();
-    console_mark_scene(1);
-    scene1(frame_buf, aux_buf1, aux_buf2);
-    console_mark_scene(2);
-    scene2(frame_buf, aux_buf1, aux_buf2);
-    console_mark_scene(3);
-    scene3(frame_buf, aux_buf1, aux_buf2);
-    console_mark_scene(4);
-    scene4(frame_buf, aux_buf1, aux_buf2);
-    clear_buffers();  // scenes 1 to 4 leave pictures behind; scene 5 and later start from black
-    console_mark_scene(5);
-    scene5(frame_buf, aux_buf1, aux_buf2);
-    console_mark_scene(6);
-    scene6(frame_buf, aux_buf1, aux_buf2);
-    console_mark_scene(7);
-    scene7(frame_buf, aux_buf1, aux_buf2);
-    console_mark_scene(8);
-    scene8(frame_buf, aux_buf1, aux_buf2);
-    console_mark_scene(9);
-    scene9(frame_buf, aux_buf1, aux_buf2);
-    console_mark_scene(10);
-    scene10(frame_buf, aux_buf1, aux_buf2);
+    for (int n = 1; n <= 10; n++) {
+        if (n == 5) clear_buffers();  // scenes 1 to 4 leave pictures behind; 5 and later start from black
+        console_mark_scene(n);
+        timeline[n - 1](frame_buf, aux_buf1, aux_buf2);
+    }
     stop_show();
     return 1;
 }
