@@ -21,6 +21,7 @@
 #include "support/run.h"
 #include "video/palette.h"
 #include "video/present.h"
+#include "support/palettes.h"
 
 namespace {
 
@@ -186,11 +187,7 @@ void closing_banner(int status) {
     vga_setmode(G320x240x256);
     printf("said while the picture shows\n");
     fprintf(stderr, "warned while the picture shows\n");
-    Palette* p = new_palette();
-    p->rgb = static_cast<uint8_t*>(calloc(768, 1));
-    p->count = 256;
-    for (int j = 0; j < 768; j++) p->rgb[j] = uint8_t(j);
-    set_palette(p);
+    set_palette(test_palette([](int j) { return uint8_t(j); }));
     std::vector<uint8_t> buf(FRAME_BYTES);
     for (int n = 0; n < 60 * 20; n++) {
         for (int i = 0; i < FRAME_BYTES; i++) buf[i] = uint8_t(i / 320 + n);

@@ -13,6 +13,7 @@
 #include "support/xvfb.h"
 #include "video/palette.h"
 #include "video/present.h"
+#include "support/palettes.h"
 
 namespace {
 
@@ -31,11 +32,7 @@ uint8_t colour(int entry, int c) { return uint8_t((entry * (c + 3) * 7) & 0xFC);
         _exit(status == 1 ? 42 : 3);
     });
     vga_setmode(G320x240x256);
-    Palette* p = new_palette();
-    p->rgb = static_cast<uint8_t*>(malloc(768));
-    p->count = 256;
-    for (int e = 0; e < 768; e++) p->rgb[e] = colour(e / 3, e % 3);
-    set_palette(p);
+    set_palette(test_palette([](int j) { return colour(j / 3, j % 3); }));
     std::vector<uint8_t> buf(FRAME_BYTES);
     for (int i = 0; i < FRAME_BYTES; i++) buf[i] = pattern(i);
     for (int n = 0; n < 60 * 20; n++) show_frame(buf.data());

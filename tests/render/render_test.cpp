@@ -21,6 +21,7 @@
 #include "support/run.h"
 #include "video/palette.h"
 #include "video/present.h"
+#include "support/palettes.h"
 
 namespace fs = std::filesystem;
 
@@ -102,10 +103,7 @@ int test_show() {
     console_mark_scene(1);
     vga_setmode(G320x240x256);
     audio_init();
-    Palette* p = new_palette();
-    p->rgb = static_cast<uint8_t*>(malloc(768));
-    p->count = 256;
-    for (int e = 0; e < 768; e++) p->rgb[e] = colour(e / 3, e % 3);
+    Palette* p = test_palette([](int j) { return colour(j / 3, j % 3); });
     set_palette(p);
     std::vector<uint8_t> buf(FRAME_BYTES);
     for (int n = 0; n < show_frames; n++) {

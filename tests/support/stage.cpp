@@ -6,6 +6,7 @@
 #include "console/console.h"
 #include "driver/music.h"
 #include "driver/tables.h"
+#include "support/palettes.h"
 
 namespace {
 
@@ -92,12 +93,7 @@ Sprite* stage_sprite(int width, int height, uint8_t value) {
 }
 
 Palette* stage_palette(uint8_t level) {
-    Palette* p = new_palette();
-    p->rgb = static_cast<uint8_t*>(malloc(768));
-    memset(p->rgb, level, 768);
-    p->first = 0;
-    p->count = 256;
-    p->mode = 0;
+    Palette* p = test_palette([level](int) { return level; });
     palettes.push_back(p);
     return p;
 }

@@ -8,6 +8,7 @@
 #include "support/headless.h"
 #include "video/palette.h"
 #include "video/present.h"
+#include "support/palettes.h"
 
 namespace {
 
@@ -38,10 +39,7 @@ TEST_F(PresentTest, PixelsGoToPlaneXMod4AndPagesAlternate) {
 
 TEST_F(PresentTest, ScanOutOfBothPagesReproducesTheBufferThroughTheDac) {
     for (int i = 0; i < FRAME_BYTES; i++) buf[i] = uint8_t(i * 7 + i / 320);
-    Palette* pal = new_palette();
-    pal->rgb = static_cast<uint8_t*>(malloc(768));
-    pal->count = 256;
-    for (int j = 0; j < 768; j++) pal->rgb[j] = uint8_t(j * 5);
+    Palette* pal = test_palette([](int j) { return uint8_t(j * 5); });
     set_palette(pal);
     for (int round = 0; round < 2; round++) {
         present_buffer(buf.data());
