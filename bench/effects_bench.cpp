@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "assets/sprite.h"
-#include "driver/tables.h"
 #include "effects/blit.h"
 #include "effects/filters.h"
 #include "effects/grid.h"
 #include "effects/scale.h"
 #include "effects/smear.h"
 #include "effects/water.h"
+#include "math/tables.h"
 #include "video/framebuffer.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include "assets/catalogue.h"
 #include "console/console.h"
 #include "driver/music.h"
-#include "driver/tables.h"
 #include "driver/unpack.h"
+#include "math/tables.h"
 #include "scenes/scenes.h"
 #include "video/framebuffer.h"
 

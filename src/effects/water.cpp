@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "driver/tables.h"
 #include "effects/kernel.h"
+#include "math/tables.h"
 
 int32_t water_heights[2][FRAME_BYTES];
 

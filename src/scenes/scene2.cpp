@@ -7,11 +7,11 @@
 
 #include "assets/catalogue.h"
 #include "driver/music.h"
-#include "driver/tables.h"
 #include "effects/blit.h"
 #include "engine3d/camera.h"
 #include "engine3d/render.h"
 #include "engine3d/transform.h"
+#include "math/tables.h"
 #include "scenes/flash.h"
 #include "scenes/scenes.h"
 #include "video/palette.h"

@@ -6,12 +6,12 @@
 
 #include "assets/catalogue.h"
 #include "console/console.h"
-#include "driver/tables.h"
 #include "effects/blit.h"
 #include "effects/filters.h"
 #include "engine3d/camera.h"
 #include "engine3d/render.h"
 #include "engine3d/transform.h"
+#include "math/tables.h"
 #include "scenes/flash.h"
 #include "scenes/elapsed.h"
 #include "scenes/scenes.h"

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <tuple>
 
-#include "driver/tables.h"
 #include "effects/water.h"
+#include "math/tables.h"
 #include "support/frames.h"
 
 namespace {

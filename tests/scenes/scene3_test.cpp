@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "assets/catalogue.h"
-#include "driver/tables.h"
+#include "math/tables.h"
 #include "support/sprite_search.h"
 #include "support/show_run.h"
 

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "assets/catalogue.h"
-#include "driver/tables.h"
 #include "effects/blit.h"
 #include "effects/smear.h"
+#include "math/tables.h"
 #include "scenes/scenes.h"
 #include "support/stage.h"
 

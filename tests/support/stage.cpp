@@ -5,7 +5,7 @@
 
 #include "console/console.h"
 #include "driver/music.h"
-#include "driver/tables.h"
+#include "math/tables.h"
 #include "support/palettes.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "driver/tables.h"
+#include "math/tables.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -6,15 +6,20 @@
 float* cos_table = nullptr;
 float* sin_table = nullptr;
 
+// The angle is summed in long double: a double sum of 0.01 drifts far enough by the end of the
+// table (about 3e-13) to round a few entries to the neighbouring float.
+static void fill_table(float* table, long double (*wave)(long double)) {
+    long double angle = 0.0L;
+    for (int k = 0; k < 3600; k++, angle += 0.01L) table[k] = float(wave(angle));
+}
+
 int precalc_tables() {
     cos_table = static_cast<float*>(calloc(3600, sizeof(float)));
     if (!cos_table) return 0;
     sin_table = static_cast<float*>(calloc(3600, sizeof(float)));
     if (!sin_table) return 0;
-    double angle = 0.0;
-    for (int k = 0; k < 3600; k++, angle += 0.01) cos_table[k] = float(cos(angle));
-    angle = 0.0;
-    for (int k = 0; k < 3600; k++, angle += 0.01) sin_table[k] = float(sin(angle));
+    fill_table(cos_table, cosl);
+    fill_table(sin_table, sinl);
     return 1;
 }
 
