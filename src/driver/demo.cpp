@@ -1,6 +1,5 @@
 #include "driver/demo.h"
 
-#include <mikmod.h>
 #include <sched.h>
 #include <unistd.h>
 
@@ -11,14 +10,11 @@
 
 #include "assets/catalogue.h"
 #include "console/console.h"
-#include "driver/music.h"
 #include "driver/unpack.h"
 #include "math/tables.h"
+#include "music/music.h"
 #include "scenes/scenes.h"
 #include "video/framebuffer.h"
-
-struct timeval wait_start;
-struct timeval wait_now;
 
 const char banner[] =
     "\x1b[0m\x1b[2J\x1b(U\x1b[1;1H"
@@ -109,14 +105,6 @@ void demo_init() {
     vga_setmode(G320x240x256);
     audio_init();
     audio_started = true;
-}
-
-void wait_seconds(int n) {
-    con_gettimeofday(&wait_start);
-    do {
-        MikMod_Update();
-        con_gettimeofday(&wait_now);
-    } while (wait_now.tv_sec - wait_start.tv_sec < n);
 }
 
 int demo_main() {

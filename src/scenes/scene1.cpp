@@ -5,8 +5,8 @@
 
 #include "assets/catalogue.h"
 #include "console/console.h"
-#include "driver/demo.h"
 #include "effects/blit.h"
+#include "music/music.h"
 #include "scenes/scenes.h"
 #include "video/palette.h"
 #include "video/present.h"

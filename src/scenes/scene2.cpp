@@ -6,12 +6,12 @@
 #include <cstring>
 
 #include "assets/catalogue.h"
-#include "driver/music.h"
 #include "effects/blit.h"
 #include "engine3d/camera.h"
 #include "engine3d/render.h"
 #include "engine3d/transform.h"
 #include "math/tables.h"
+#include "music/music.h"
 #include "scenes/flash.h"
 #include "scenes/scenes.h"
 #include "video/palette.h"

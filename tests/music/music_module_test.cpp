@@ -12,8 +12,7 @@
 #include <string>
 
 #include "console/console.h"
-#include "driver/demo.h"
-#include "driver/music.h"
+#include "music/music.h"
 #include "support/virtual_audio.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "console/console.h"
-#include "driver/music.h"
+#include "music/music.h"
 #include "render.h"
 #include "sheet.h"
 #include "support/run.h"

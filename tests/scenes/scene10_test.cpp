@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "driver/music.h"
+#include "music/music.h"
 #include "support/show_run.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "assets/catalogue.h"
-#include "driver/demo.h"
 #include "effects/water.h"
+#include "music/music.h"
 #include "support/sprite_search.h"
 #include "support/show_run.h"
 #include "video/framebuffer.h"

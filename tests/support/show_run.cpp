@@ -14,7 +14,7 @@
 
 #include "console/console.h"
 #include "driver/demo.h"
-#include "driver/music.h"
+#include "music/music.h"
 #include "video/present.h"
 
 std::vector<const TickRecord*> ShowRecord::scene_ticks(int scene) const {

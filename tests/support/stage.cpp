@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "console/console.h"
-#include "driver/music.h"
 #include "math/tables.h"
+#include "music/music.h"
 #include "support/palettes.h"
 
 namespace {

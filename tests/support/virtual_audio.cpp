@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "console/console.h"
-#include "driver/music.h"
+#include "music/music.h"
 #include "support/run.h"
 
 VirtualAudio::VirtualAudio(const std::vector<uint8_t>& module_bytes, const std::string& wav, unsigned delay_us)

@@ -1,10 +1,12 @@
-#include "driver/music.h"
+#include "music/music.h"
 
 #include <cstdio>
 
 #include "console/console.h"
 
 MODULE* music_module = nullptr;
+struct timeval wait_start;
+struct timeval wait_now;
 
 void audio_init() {
     con_audio_register();
@@ -55,3 +57,11 @@ long song_position() {
 }
 
 bool song_reached(long position) { return !music_module || song_position() >= position; }
+
+void wait_seconds(int n) {
+    con_gettimeofday(&wait_start);
+    do {
+        MikMod_Update();
+        con_gettimeofday(&wait_now);
+    } while (wait_now.tv_sec - wait_start.tv_sec < n);
+}

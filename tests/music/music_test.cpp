@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "console/console.h"
-#include "driver/demo.h"
-#include "driver/music.h"
+#include "music/music.h"
 #include "support/virtual_audio.h"
 #include "xm_writer.h"
 
