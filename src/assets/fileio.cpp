@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "console/console.h"
+
 size_t read_upto(int fd, void* buf, size_t n) {
     uint8_t* p = static_cast<uint8_t*>(buf);
     size_t done = 0;
@@ -16,18 +18,6 @@ size_t read_upto(int fd, void* buf, size_t n) {
         done += size_t(r);
     }
     return done;
-}
-
-int write_all(int fd, const void* buf, size_t n) {
-    const uint8_t* p = static_cast<const uint8_t*>(buf);
-    size_t done = 0;
-    while (done < n) {
-        ssize_t w = write(fd, p + done, n - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return 0;
-        done += size_t(w);
-    }
-    return 1;
 }
 
 int write_file(const char* path, const uint8_t* head, size_t head_size, const uint8_t* body,

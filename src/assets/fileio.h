@@ -1,4 +1,5 @@
-// Whole-buffer reads and writes on file descriptors, for the asset readers and writers.
+// Whole-buffer reads on file descriptors and whole files written, for the asset readers and
+// writers (write_all is the console's).
 #pragma once
 
 #include <cstddef>
@@ -7,8 +8,6 @@
 // Reads up to n bytes, stopping early only at the end of the file or on an error; returns the
 // number of bytes read. What is not read is left as it was.
 size_t read_upto(int fd, void* buf, size_t n);
-// Writes all n bytes; returns 1 on success, 0 on an error.
-int write_all(int fd, const void* buf, size_t n);
 // Writes head and then body to path, creating the file if needed and never truncating it (bytes
 // after the new end stay). Returns 1, or 0 after "Error creating file: %s\n" when it cannot be
 // opened or "Error writing file: %s\n" when a write fails.

@@ -8,6 +8,7 @@
 
 #include <sys/time.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -74,6 +75,12 @@ int con_audio_fallback();
 // True if the library's driver makes no sound and does not keep time (its no-sound driver or a
 // file writer that autodetection picked).
 bool con_audio_driver_is_mute();
+
+// ---- files ------------------------------------------------------------------------------------
+
+// Writes all n bytes to fd: again after an interrupted call, and on a descriptor that does not
+// block, again once it takes more. Returns 1, or 0 on an error. Safe in a signal handler.
+int write_all(int fd, const void* buf, size_t n);
 
 // ---- run statistics -----------------------------------------------------------------------------
 

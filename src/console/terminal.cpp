@@ -9,7 +9,6 @@
 // gone. The terminal is put back on every way out: the display's end, and fatal signals; and while
 // the show is stopped (Ctrl-Z).
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
@@ -49,21 +48,6 @@ struct Restore {
 };
 Restore restore;
 volatile sig_atomic_t resized = 0;
-
-void write_all(int fd, const char* p, size_t n) {
-    while (n > 0) {
-        ssize_t w = write(fd, p, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w < 0 && errno == EAGAIN) {
-            pollfd pf{fd, POLLOUT, 0};
-            poll(&pf, 1, 1000);
-            continue;
-        }
-        if (w <= 0) return;
-        p += w;
-        n -= size_t(w);
-    }
-}
 
 // Main screen, cursor and input as they were; and back to the picture. Async-signal-safe.
 void leave_screen() {
