@@ -14,11 +14,10 @@
 #include "effects/smear.h"
 #include "effects/water.h"
 #include "math/tables.h"
+#include "support/frames.h"
 #include "video/framebuffer.h"
 
 namespace {
-
-using Frame = std::vector<uint8_t>;
 
 Frame noise(uint32_t seed, int bytes = FRAME_BYTES) {
     Frame f(size_t(bytes), 0);
@@ -53,7 +52,7 @@ BENCHMARK(bench_memcpy)->Name("BM_Memcpy")->Arg(FRAME_BYTES)->Arg(238 * 318 * 4)
 void BM_Average4Filter(benchmark::State& state) {
     Frame src = noise(2), dst(FRAME_BYTES);
     for (auto _ : state) {
-        average4_filter(src.data(), dst.data(), FRAME_BYTES);
+        average4_filter(fb(src), fb(dst), FRAME_BYTES);
         benchmark::ClobberMemory();
     }
 }
@@ -62,7 +61,7 @@ BENCHMARK(BM_Average4Filter);
 void BM_CrossFade(benchmark::State& state) {
     Frame a = noise(3), b = noise(4), dst(FRAME_BYTES);
     for (auto _ : state) {
-        blend_frames(a.data(), b.data(), dst.data(), FRAME_BYTES, 100);
+        blend_frames(fb(a), fb(b), fb(dst), FRAME_BYTES, 100);
         benchmark::ClobberMemory();
     }
 }
@@ -73,7 +72,7 @@ void BM_RadialSmear(benchmark::State& state) {
     Frame buf = picture(SCREEN_WIDTH, SCREEN_HEIGHT);
     int cx = int(state.range(0)), cy = int(state.range(1)), step = int(state.range(2));
     for (auto _ : state) {
-        radial_smear(buf.data(), cx, cy, step, 200);
+        radial_smear(fb(buf), cx, cy, step, 200);
         benchmark::ClobberMemory();
     }
 }
@@ -83,7 +82,7 @@ void BM_BlendBlit230(benchmark::State& state) {
     Frame block = picture(230, 230), dst = noise(5);
     for (size_t i = 0; i < block.size(); i += 7) block[i] = 0;  // some transparent pixels
     for (auto _ : state) {
-        blend_blit(block.data(), dst.data(), 230, 230, 1, 1, 250);
+        blend_blit(block.data(), fb(dst), 230, 230, 1, 1, 250);
         benchmark::ClobberMemory();
     }
 }
@@ -139,7 +138,7 @@ void BM_WaterRender(benchmark::State& state) {
     Frame pic = picture(SCREEN_WIDTH, SCREEN_HEIGHT), dst(FRAME_BYTES);
     memcpy(water_background, pic.data(), FRAME_BYTES);
     for (auto _ : state) {
-        water_render(0, 0, dst.data());
+        water_render(0, 0, fb(dst));
         benchmark::ClobberMemory();
     }
 }
@@ -148,7 +147,7 @@ BENCHMARK(BM_WaterRender);
 void BM_DrawGridPicture(benchmark::State& state) {
     Frame dst(FRAME_BYTES);
     for (auto _ : state) {
-        draw_grid_picture(dst.data());
+        draw_grid_picture(fb(dst));
         benchmark::ClobberMemory();
     }
 }

@@ -10,6 +10,7 @@
 #include "engine3d/render.h"
 #include "engine3d/transform.h"
 #include "support/asc_text.h"
+#include "support/frames.h"
 #include "video/framebuffer.h"
 
 namespace {
@@ -17,7 +18,7 @@ namespace {
 struct Screen {
     std::vector<uint8_t> pixels = std::vector<uint8_t>(FRAME_BYTES);
     std::vector<uint8_t> source = std::vector<uint8_t>(FRAME_BYTES, 7);
-    Screen() { frame_buf = pixels.data(); }
+    Screen() { frame_buf = fb(pixels); }
 };
 
 // A large triangle with picture coordinates spanning most of the picture.

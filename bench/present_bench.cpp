@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/console.h"
+#include "support/frames.h"
 #include "support/headless.h"
 #include "video/present.h"
 
@@ -26,7 +27,7 @@ void BM_present_buffer(benchmark::State& state) {
     vga_setmode(G320x240x256);
     std::vector<uint8_t> buf(FRAME_BYTES);
     for (int i = 0; i < FRAME_BYTES; i++) buf[i] = uint8_t(i * 31);
-    for (auto _ : state) present_buffer(buf.data());
+    for (auto _ : state) present_buffer(fb(buf));
     state.SetBytesProcessed(int64_t(state.iterations()) * FRAME_BYTES);
     vga_setmode(TEXT);
 }

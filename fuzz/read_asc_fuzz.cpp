@@ -20,8 +20,8 @@ static const std::string& scratch_path() {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static FrameBuffer screen[FRAME_BYTES];
-    frame_buf = screen;
+    static FrameBuffer screen;
+    frame_buf = &screen;
     const char* path = scratch_path().c_str();
     FILE* f = fopen(path, "wb");
     if (!f) return 0;

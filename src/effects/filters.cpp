@@ -6,9 +6,9 @@
 
 namespace {
 
-int sample_or_zero(const FrameBuffer* src, int count, int i) { return i >= 0 && i < count ? src[i] : 0; }
+int sample_or_zero(const uint8_t* src, int count, int i) { return i >= 0 && i < count ? src[i] : 0; }
 
-void average4_checked(const FrameBuffer* src, FrameBuffer* dst, int count, int from, int to) {
+void average4_checked(const uint8_t* src, uint8_t* dst, int count, int from, int to) {
     for (int p = from; p < to; p++)
         dst[p] = uint8_t((sample_or_zero(src, count, p - 1) + sample_or_zero(src, count, p + 1) +
                           sample_or_zero(src, count, p - SCREEN_WIDTH) +
@@ -20,7 +20,7 @@ inline uint8_t mean_up(uint8_t a, uint8_t b) { return uint8_t((unsigned(a) + b +
 
 // (a + b + c + d) >> 2 without leaving 8 bits: halve each pair, floored (the rounded-up mean less
 // the dropped bit), then halve the sum of the halves, adding 1 when both pairs dropped a bit.
-PIXEL_KERNEL void average4_inner(const FrameBuffer* __restrict src, FrameBuffer* __restrict dst, int from, int to) {
+PIXEL_KERNEL void average4_inner(const uint8_t* __restrict src, uint8_t* __restrict dst, int from, int to) {
     for (int p = from; p < to; p++) {
         uint8_t a = src[p - 1], b = src[p + 1], c = src[p - SCREEN_WIDTH], d = src[p + SCREEN_WIDTH];
         uint8_t odd_ab = (a ^ b) & 1, odd_cd = (c ^ d) & 1;
@@ -32,7 +32,9 @@ PIXEL_KERNEL void average4_inner(const FrameBuffer* __restrict src, FrameBuffer*
 
 }  // namespace
 
-void average4_filter(const FrameBuffer* src, FrameBuffer* dst, int count) {
+void average4_filter(const FrameBuffer* src_frame, FrameBuffer* dst_frame, int count) {
+    const uint8_t* src = src_frame->pixels;
+    uint8_t* dst = dst_frame->pixels;
     // The pixels whose four neighbours all lie inside the buffer go through the fast loop; the
     // first and last row (and whatever a short count leaves) read missing neighbours as 0.
     int lo = std::max(2, SCREEN_WIDTH);
@@ -44,5 +46,5 @@ void average4_filter(const FrameBuffer* src, FrameBuffer* dst, int count) {
 
 PIXEL_KERNEL void blend_frames(const FrameBuffer* a, const FrameBuffer* b, FrameBuffer* dst, int count, int factor) {
     uint16_t wb = uint16_t(factor & 0xFF), wa = uint16_t(255 - wb);
-    for (int p = 0; p < count; p++) dst[p] = blend_bytes(a[p], b[p], wa, wb);
+    for (int p = 0; p < count; p++) dst->pixels[p] = blend_bytes(a->pixels[p], b->pixels[p], wa, wb);
 }

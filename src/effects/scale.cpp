@@ -42,5 +42,5 @@ void blend_blit(const uint8_t* src, FrameBuffer* dst, int w, int h, int x, int y
     BlitClip c;
     if (!clip_blit(w, h, x, y, SCREEN_WIDTH, SCREEN_HEIGHT, &c)) return;
     uint16_t wb = uint16_t(factor & 0xFF), wa = uint16_t(255 - wb);
-    blend_rows(src + c.src, w, dst + c.dst, c.cols, c.rows, wa, wb);
+    blend_rows(src + c.src, w, dst->pixels + c.dst, c.cols, c.rows, wa, wb);
 }

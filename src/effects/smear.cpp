@@ -29,7 +29,8 @@ void smear_centre_row(uint8_t* row, int cx, const ColumnMap map, int f) {
 
 }  // namespace
 
-void radial_smear(FrameBuffer* buf, int cx, int cy, int step, int factor) {
+void radial_smear(FrameBuffer* frame, int cx, int cy, int step, int factor) {
+    uint8_t* buf = frame->pixels;
     if (step < 0 || step >= 65536) return;
     cx = std::clamp(cx, 0, SCREEN_WIDTH - 1);
     cy = std::clamp(cy, 0, SCREEN_HEIGHT - 1);

@@ -99,7 +99,7 @@ PIXEL_KERNEL void render_near(const uint8_t* b, const uint8_t* pick, const int8_
 // Redoes the FAR pixels of a chunk of n pixels from p0 on. They are rare and come in clusters
 // (round the object and the drops), so the scan skips eight pixels at a time, and all eight
 // pixels of a word with a FAR one among them are redone (render_pixel is exact for any pixel).
-void render_far(const int32_t* h, const uint8_t* b, FrameBuffer* dst, const uint8_t* pick, int p0, int n, int shift) {
+void render_far(const int32_t* h, const uint8_t* b, uint8_t* dst, const uint8_t* pick, int p0, int n, int shift) {
     for (int i = 0; i < n; i += 8) {
         uint64_t word;
         memcpy(&word, pick + i, 8);
@@ -142,7 +142,8 @@ void water_step(int page, int damping_shift) {
     restore_border(d, border);
 }
 
-void water_render(int page, int shade_shift, FrameBuffer* dst) {
+void water_render(int page, int shade_shift, FrameBuffer* frame) {
+    uint8_t* dst = frame->pixels;
     const int32_t* h = water_heights[page & 1];
     const uint8_t* b = water_background;
     int shift = clamp_shift(shade_shift);

@@ -31,7 +31,7 @@ void scene1(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
     set_palette(pal_intro);
     memset(frame_buf, 7, FRAME_BYTES);
     show_frame(frame_buf);
-    draw_sprite_centered(img_intro, frame_buf, SCREEN_WIDTH, SCREEN_HEIGHT);
+    draw_sprite_centered(img_intro, frame_buf->pixels, SCREEN_WIDTH, SCREEN_HEIGHT);
     wait_seconds(3);
     show_frame(frame_buf);
     fade_until_equal(scene_palette, pal_intro, 15, scene_palette);

@@ -29,7 +29,7 @@ void scene10(FrameBuffer* main_buf, FrameBuffer* aux1, FrameBuffer*) {
     invert_palette(scene_palette);
     show_frame(main_buf);
     invert_palette(scene_palette);
-    draw_sprite_keyed(img_ess, main_buf, 0, 20, SCREEN_WIDTH, SCREEN_HEIGHT);
+    draw_sprite_keyed(img_ess, main_buf->pixels, 0, 20, SCREEN_WIDTH, SCREEN_HEIGHT);
 
     timeval start;
     con_gettimeofday(&start);
@@ -56,15 +56,15 @@ void scene10(FrameBuffer* main_buf, FrameBuffer* aux1, FrameBuffer*) {
         radial_smear(current, 160, 195, 4500, 200);
         average4_filter(current, other, FRAME_BYTES);
         std::swap(current, other);
-        draw_sprite_keyed(img_ess, current, 0, 20, SCREEN_WIDTH, SCREEN_HEIGHT);
+        draw_sprite_keyed(img_ess, current->pixels, 0, 20, SCREEN_WIDTH, SCREEN_HEIGHT);
 
         long elapsed = seconds_since(start);
         if (elapsed > 5) {
-            draw_sprite_keyed(img_soul, current, 1, bottom_row, SCREEN_WIDTH, SCREEN_HEIGHT);
+            draw_sprite_keyed(img_soul, current->pixels, 1, bottom_row, SCREEN_WIDTH, SCREEN_HEIGHT);
             if (bottom_row != 225) bottom_row--;
         }
         if (elapsed > 8) {
-            draw_sprite_keyed(img_good, current, 1, top_row, SCREEN_WIDTH, SCREEN_HEIGHT);
+            draw_sprite_keyed(img_good, current->pixels, 1, top_row, SCREEN_WIDTH, SCREEN_HEIGHT);
             if (top_row != 1) top_row++;
         }
         if (elapsed > 20) {

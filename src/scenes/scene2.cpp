@@ -62,20 +62,20 @@ void scene2(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
         show_frame(frame_buf);
 
         // The next frame's background and sprites; the objects will be drawn over them.
-        draw_sprite_centered(img_intro, frame_buf, SCREEN_WIDTH, SCREEN_HEIGHT);
+        draw_sprite_centered(img_intro, frame_buf->pixels, SCREEN_WIDTH, SCREEN_HEIGHT);
         if (slide_state == 0 && song_reached(CUE_SLIDE)) {
             slide_step = 1;
             slide_state = 1;
         }
         if (slide_state == 1) {
-            draw_sprite(img_lights, frame_buf, 320 - slide_step, 224, SCREEN_WIDTH, SCREEN_HEIGHT);
+            draw_sprite(img_lights, frame_buf->pixels, 320 - slide_step, 224, SCREEN_WIDTH, SCREEN_HEIGHT);
             if (++slide_step == 316) slide_state = 2;
         }
-        if (slide_state == 2) draw_sprite(img_lights, frame_buf, 4, 224, SCREEN_WIDTH, SCREEN_HEIGHT);
+        if (slide_state == 2) draw_sprite(img_lights, frame_buf->pixels, 4, 224, SCREEN_WIDTH, SCREEN_HEIGHT);
         if (slide_state == 2 && past_row_and_order(5, 3)) {
-            if (rise_row > 223) draw_sprite(img_vlemb, frame_buf, 176, rise_row, SCREEN_WIDTH, SCREEN_HEIGHT);
+            if (rise_row > 223) draw_sprite(img_vlemb, frame_buf->pixels, 176, rise_row, SCREEN_WIDTH, SCREEN_HEIGHT);
             rise_row--;
-            if (rise_row <= 224) draw_sprite(img_vlemb, frame_buf, 176, 224, SCREEN_WIDTH, SCREEN_HEIGHT);
+            if (rise_row <= 224) draw_sprite(img_vlemb, frame_buf->pixels, 176, 224, SCREEN_WIDTH, SCREEN_HEIGHT);
         }
         if (past_row_and_order(41, 3)) {
             fade_palette_step(scene_palette->rgb, black, 256, 2);

@@ -31,7 +31,7 @@ void scene3(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
     object_rotate_move(world, obj_sphere3, 0, 0, 0, float(290 - prev_x), float(150 - prev_y), 0);
     set_palette(pal_gb);
     Palette* scene_palette = palette_from_dac();
-    draw_sprite_centered(img_radbd, frame_buf, SCREEN_WIDTH, SCREEN_HEIGHT);
+    draw_sprite_centered(img_radbd, frame_buf->pixels, SCREEN_WIDTH, SCREEN_HEIGHT);
 
     float phase_x = 1.0f, phase_y = 1.0f;
     int title_row = 241;
@@ -48,9 +48,9 @@ void scene3(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
         object_transform(world, obj_sphere3, &camera);
         world_render(world, &camera);
         radial_smear(frame_buf, x, y, 4500, 215);
-        draw_sprite_keyed(img_chaos, frame_buf, 5, title_row, SCREEN_WIDTH, SCREEN_HEIGHT);
+        draw_sprite_keyed(img_chaos, frame_buf->pixels, 5, title_row, SCREEN_WIDTH, SCREEN_HEIGHT);
         show_frame(frame_buf);
-        draw_sprite_centered(img_radbd, frame_buf, SCREEN_WIDTH, SCREEN_HEIGHT);
+        draw_sprite_centered(img_radbd, frame_buf->pixels, SCREEN_WIDTH, SCREEN_HEIGHT);
         if (seconds_since(start) > 5) {
             if (title_row != 214) title_row--;
             if (seconds_since(start) > 14) {

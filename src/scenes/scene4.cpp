@@ -22,7 +22,7 @@
 void scene4(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
     set_palette(pal_grey);
     flash_frame(frame_buf);
-    draw_sprite_centered(img_osiris, frame_buf, SCREEN_WIDTH, SCREEN_HEIGHT);
+    draw_sprite_centered(img_osiris, frame_buf->pixels, SCREEN_WIDTH, SCREEN_HEIGHT);
     MikMod_Update();
     Palette* scene_palette = palette_from_dac();
     uint8_t black[768] = {};
@@ -52,21 +52,21 @@ void scene4(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
         }
         world_render(world, &camera);
         radial_smear(frame_buf, 140, 180, 3500, 150);
-        draw_sprite(img_osiris, frame_buf, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
-        draw_sprite(img_cu, frame_buf, 120, 160, SCREEN_WIDTH, SCREEN_HEIGHT);
+        draw_sprite(img_osiris, frame_buf->pixels, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+        draw_sprite(img_cu, frame_buf->pixels, 120, 160, SCREEN_WIDTH, SCREEN_HEIGHT);
 
         elapsed = seconds_since(start);
         if (elapsed > 5 && column != 3) column++;
-        if (column != -111 && elapsed <= 12) draw_sprite(img_oibg, frame_buf, column, 199, SCREEN_WIDTH, SCREEN_HEIGHT);
+        if (column != -111 && elapsed <= 12) draw_sprite(img_oibg, frame_buf->pixels, column, 199, SCREEN_WIDTH, SCREEN_HEIGHT);
         if (elapsed > 12) {
             if (column != 3) column++;
             if (falling_row != 241) {
-                draw_sprite(img_oibg, frame_buf, 3, falling_row, SCREEN_WIDTH, SCREEN_HEIGHT);
+                draw_sprite(img_oibg, frame_buf->pixels, 3, falling_row, SCREEN_WIDTH, SCREEN_HEIGHT);
                 falling_row++;
             }
         }
         if (elapsed > 15) {
-            draw_sprite(img_hth, frame_buf, column, rising_row, SCREEN_WIDTH, SCREEN_HEIGHT);
+            draw_sprite(img_hth, frame_buf->pixels, column, rising_row, SCREEN_WIDTH, SCREEN_HEIGHT);
             if (rising_row != 159) rising_row--;
         }
         if (elapsed > 20) {

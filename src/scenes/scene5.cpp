@@ -34,7 +34,7 @@ float spin_for_row(unsigned row, float spin) {
 
 // Where the star was drawn, its pixels replace the water picture and hold the water up at 170;
 // frame_buf is left blank for the next frame's render.
-void stamp_star(FrameBuffer* render, FrameBuffer* out, int32_t* heights) {
+void stamp_star(uint8_t* render, uint8_t* out, int32_t* heights) {
     for (int p = 0; p < FRAME_BYTES; p++) {
         if (!render[p]) continue;
         heights[p] = 170;
@@ -81,19 +81,19 @@ void scene5(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer* aux_buf2) {
         object_rotate_move(world, obj_star, spin, -spin, -spin, 40 * spin, 40 * spin, 0);
         object_transform(world, obj_star, &scene5_camera);
         world_render(world, &scene5_camera);
-        stamp_star(frame_buf, aux_buf2, water_heights[page]);
+        stamp_star(frame_buf->pixels, aux_buf2->pixels, water_heights[page]);
 
         con_gettimeofday(&wait_now);
         long elapsed = wait_now.tv_sec - wait_start.tv_sec;
         if (elapsed > 8) {
-            draw_sprite_keyed(img_lose, aux_buf2, 1, bottom_row, SCREEN_WIDTH, SCREEN_HEIGHT);
+            draw_sprite_keyed(img_lose, aux_buf2->pixels, 1, bottom_row, SCREEN_WIDTH, SCREEN_HEIGHT);
             if (bottom_row > 224) {
                 bottom_row--;
-                memset(aux_buf2 + 239 * SCREEN_WIDTH, 0, SCREEN_WIDTH);
+                memset(aux_buf2->pixels + 239 * SCREEN_WIDTH, 0, SCREEN_WIDTH);
             }
         }
         if (elapsed > 12) {
-            draw_sprite_keyed(img_sense, aux_buf2, 140, top_row, SCREEN_WIDTH, SCREEN_HEIGHT);
+            draw_sprite_keyed(img_sense, aux_buf2->pixels, 140, top_row, SCREEN_WIDTH, SCREEN_HEIGHT);
             if (top_row < 0) {
                 top_row++;
                 memset(aux_buf2, 0, SCREEN_WIDTH);

@@ -31,7 +31,7 @@ void scene6(FrameBuffer* main_buf, FrameBuffer*, FrameBuffer*) {
             frame++;
         }
         draw_grid_picture(main_buf);
-        draw_sprite(img_worms, main_buf, -1, 220, SCREEN_WIDTH, SCREEN_HEIGHT);
+        draw_sprite(img_worms, main_buf->pixels, -1, 220, SCREEN_WIDTH, SCREEN_HEIGHT);
         show_frame(main_buf);
         upload_grid_palette();  // after the presentation: the colours change on screen at once
     } while (ended <= 0);

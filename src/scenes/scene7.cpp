@@ -46,9 +46,9 @@ void scene7(FrameBuffer* main_buf, FrameBuffer* aux1, FrameBuffer*) {
 
         if (zoom) {
             const Sprite* p = img_cs[picture];
-            scale_image(p->width, p->height, p->pixels, size, size, aux1);
-            blend_blit(aux1, main_buf, size, size, 1, 1, size + 20);
-            blend_blit(aux1, main_buf, size, size, SCREEN_WIDTH - size, 1, size + 25);
+            scale_image(p->width, p->height, p->pixels, size, size, aux1->pixels);
+            blend_blit(aux1->pixels, main_buf, size, size, 1, 1, size + 20);
+            blend_blit(aux1->pixels, main_buf, size, size, SCREEN_WIDTH - size, 1, size + 25);
         }
         size++;
         if (size > ZOOM_MAX) {
@@ -63,7 +63,7 @@ void scene7(FrameBuffer* main_buf, FrameBuffer* aux1, FrameBuffer*) {
             if (fade >= FADE_FRAMES) done = true;
         }
         show_frame(main_buf);
-        draw_sprite_centered(img_csbd, main_buf, SCREEN_WIDTH, SCREEN_HEIGHT);
+        draw_sprite_centered(img_csbd, main_buf->pixels, SCREEN_WIDTH, SCREEN_HEIGHT);
     } while (!done);
     free_palette(scene_palette);
 }

@@ -50,7 +50,7 @@ void scene8(FrameBuffer* main_buf, FrameBuffer* aux1, FrameBuffer* aux2) {
     int fade = 0;
     bool done = false;
     do {
-        draw_sprite_centered(img_gbd, aux1, SCREEN_WIDTH, SCREEN_HEIGHT);
+        draw_sprite_centered(img_gbd, aux1->pixels, SCREEN_WIDTH, SCREEN_HEIGHT);
 
         float x0 = x, y0 = y;
         x = 160 + 140 * wave_cos(int(x_phase));
@@ -73,11 +73,11 @@ void scene8(FrameBuffer* main_buf, FrameBuffer* aux1, FrameBuffer* aux2) {
         long elapsed = seconds_since(start);
         // The captions go on after the cross-fade, so they are sharp in the frame shown.
         if (elapsed > 8) {
-            draw_sprite_keyed(img_natural, main_buf, 1, bottom_row, SCREEN_WIDTH, SCREEN_HEIGHT);
+            draw_sprite_keyed(img_natural, main_buf->pixels, 1, bottom_row, SCREEN_WIDTH, SCREEN_HEIGHT);
             if (bottom_row > 224) bottom_row--;
         }
         if (elapsed > 12) {
-            draw_sprite_keyed(img_snatural, main_buf, 46, top_row, SCREEN_WIDTH, SCREEN_HEIGHT);
+            draw_sprite_keyed(img_snatural, main_buf->pixels, 46, top_row, SCREEN_WIDTH, SCREEN_HEIGHT);
             if (top_row <= 0) top_row++;
             if (elapsed > 16) {
                 fade_palette_step(scene_palette->rgb, black, 256, 2);

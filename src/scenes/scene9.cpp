@@ -45,7 +45,7 @@ void scene9(FrameBuffer* main_buf, FrameBuffer*, FrameBuffer*) {
     object_rotate_move(&world_scene9, obj_vl, 3.14f, 0, 0, 0, 0, 0);
     set_palette(pal_wapal);
     Palette* scene_palette = palette_from_dac();
-    draw_sprite_centered(img_wbd, main_buf, SCREEN_WIDTH, SCREEN_HEIGHT);
+    draw_sprite_centered(img_wbd, main_buf->pixels, SCREEN_WIDTH, SCREEN_HEIGHT);
 
     Place places[GALLERY_PICTURES];
     for (int j = 0; j < GALLERY_PICTURES; j++) {
@@ -62,7 +62,7 @@ void scene9(FrameBuffer* main_buf, FrameBuffer*, FrameBuffer*) {
         radial_smear(main_buf, x, y, 40000, 205);  // the buffer holds only the background here
 
         if (placed < GALLERY_PICTURES) {
-            draw_sprite_keyed(img_gallery[placed], main_buf, x, y, SCREEN_WIDTH, SCREEN_HEIGHT);
+            draw_sprite_keyed(img_gallery[placed], main_buf->pixels, x, y, SCREEN_WIDTH, SCREEN_HEIGHT);
             x -= 2;
         }
         if (x == LEFT_COLUMN && placed <= 7) {
@@ -86,7 +86,7 @@ void scene9(FrameBuffer* main_buf, FrameBuffer*, FrameBuffer*) {
         // The wandering centre can land on column 232 and count one more arrival; the places
         // still end at 15.
         for (int j = 0; j < placed && j < GALLERY_PICTURES; j++)
-            draw_sprite_keyed(img_gallery[j], main_buf, places[j].x, places[j].y, SCREEN_WIDTH, SCREEN_HEIGHT);
+            draw_sprite_keyed(img_gallery[j], main_buf->pixels, places[j].x, places[j].y, SCREEN_WIDTH, SCREEN_HEIGHT);
 
         float angle = float(wave_cos(swing) * SWING);
         swing++;
@@ -96,7 +96,7 @@ void scene9(FrameBuffer* main_buf, FrameBuffer*, FrameBuffer*) {
         world_render(&world_scene9, &camera);
 
         show_frame(main_buf);
-        draw_sprite_centered(img_wbd, main_buf, SCREEN_WIDTH, SCREEN_HEIGHT);
+        draw_sprite_centered(img_wbd, main_buf->pixels, SCREEN_WIDTH, SCREEN_HEIGHT);
 
         if (seconds_since(start) > 25) {
             fade_palette_step(scene_palette->rgb, black, 256, 4);

@@ -5,9 +5,12 @@
 
 constexpr int SCREEN_WIDTH = 320;
 constexpr int SCREEN_HEIGHT = 240;
-constexpr int FRAME_BYTES = SCREEN_WIDTH * SCREEN_HEIGHT;  // 76800
 
-typedef uint8_t FrameBuffer;  // a frame buffer is passed as a pointer to its first pixel
+struct FrameBuffer {
+    uint8_t pixels[SCREEN_WIDTH * SCREEN_HEIGHT];  // pixel (x, y) at y * 320 + x
+};
+
+constexpr int FRAME_BYTES = sizeof(FrameBuffer);  // 76800
 
 // The three work buffers of the run, allocated zero-filled at start-up and never freed.
 // frame_buf is the main buffer and always the 3D render target.

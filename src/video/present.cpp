@@ -12,7 +12,8 @@ FrameBuffer* aux_buf2 = nullptr;
 
 int draw_page = second_page;
 
-void present_buffer(const FrameBuffer* buf) {
+void present_buffer(const FrameBuffer* frame) {
+    const uint8_t* buf = frame->pixels;
     vga_lockvc();
     port_out(0x3C4, 2);  // sequencer index: Map Mask
     for (int p = 0; p < 4; p++) {

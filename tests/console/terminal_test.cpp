@@ -18,6 +18,7 @@
 
 #include "console/console.h"
 #include "console/internal.h"
+#include "support/frames.h"
 #include "support/run.h"
 #include "video/palette.h"
 #include "video/present.h"
@@ -191,7 +192,7 @@ void closing_banner(int status) {
     std::vector<uint8_t> buf(FRAME_BYTES);
     for (int n = 0; n < 60 * 20; n++) {
         for (int i = 0; i < FRAME_BYTES; i++) buf[i] = uint8_t(i / 320 + n);
-        show_frame(buf.data());
+        show_frame(fb(buf));
         if (n == 30 && how_it_ends == "end") closing_banner(1);
         if (n == 30 && how_it_ends == "abort") abort();
         if (n == 180 && how_it_ends == "stall") {  // 3 s of frames presented

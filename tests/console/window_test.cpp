@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "console/console.h"
+#include "support/frames.h"
 #include "support/xvfb.h"
 #include "video/palette.h"
 #include "video/present.h"
@@ -35,7 +36,7 @@ uint8_t colour(int entry, int c) { return uint8_t((entry * (c + 3) * 7) & 0xFC);
     set_palette(test_palette([](int j) { return colour(j / 3, j % 3); }));
     std::vector<uint8_t> buf(FRAME_BYTES);
     for (int i = 0; i < FRAME_BYTES; i++) buf[i] = pattern(i);
-    for (int n = 0; n < 60 * 20; n++) show_frame(buf.data());
+    for (int n = 0; n < 60 * 20; n++) show_frame(fb(buf));
     _exit(4);  // nobody closed the window
 }
 

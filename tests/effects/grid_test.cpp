@@ -69,7 +69,7 @@ TEST(GridMaps, EveryValueSmoothNeighboursNoSeamAndOnlyTheMapRowsDrawn) {
     EXPECT_EQ(0, memcmp(grid_maps[1], grid_maps[0] + 99 * GRID_MAP_COLS, GRID_MAP_COLS * sizeof(int32_t)));
 
     Frame f = make_frame(250);
-    draw_grid_picture(f.data());
+    draw_grid_picture(fb(f));
     for (int p = 0; p < FRAME_BYTES; p++) {
         int x = p % 320, y = p / 320, want = x == 319 || y < 20 || y >= 220 ? 250 : grid_maps[y / 120][(y - 20) % 100 * 319 + x];
         ASSERT_EQ(f[size_t(p)], want) << x << "," << y;

@@ -48,7 +48,7 @@ TEST(BlendBlit, ClipsAtEveryEdge) {
                             {-10, 0, 1, 0, 1, 0},   {0, 240, 1, 0, 1, 0},        {2147483647, -2147483647 - 1, 1, 0, 1, 0}};
     for (const auto& c : cases) {
         Frame f = make_frame();
-        blend_blit(block.data(), f.data(), 10, 10, c[0], c[1], 0);  // factor 0: the block, one step darker
+        blend_blit(block.data(), fb(f), 10, 10, c[0], c[1], 0);  // factor 0: the block, one step darker
         for (int p = 0; p < FRAME_BYTES; p++) {
             int sx = p % SCREEN_WIDTH, sy = p / SCREEN_WIDTH;
             bool inside = sx >= c[2] && sx <= c[3] && sy >= c[4] && sy <= c[5];
@@ -56,7 +56,7 @@ TEST(BlendBlit, ClipsAtEveryEdge) {
         }
     }
     Frame f = make_frame();
-    blend_blit(block.data(), f.data(), 0, 0, 320, 1, 25);  // the scene's size-0 frame
+    blend_blit(block.data(), fb(f), 0, 0, 320, 1, 25);  // the scene's size-0 frame
     EXPECT_EQ(f, make_frame());
 }
 
@@ -64,15 +64,15 @@ TEST(BlendBlit, ZeroIsTransparentAndTheFactorWeighsTheBackgroundOfOverlappingCop
     std::vector<uint8_t> block = {200, 0, 200, 100};
     Frame f = make_frame();
     at(f, 6, 5) = at(f, 6, 6) = 90;
-    blend_blit(block.data(), f.data(), 2, 2, 5, 5, 30);
+    blend_blit(block.data(), fb(f), 2, 2, 5, 5, 30);
     EXPECT_EQ(std::vector<int>({at(f, 5, 5), at(f, 6, 5), at(f, 5, 6), at(f, 6, 6)}),
               std::vector<int>({175, 90, 175, blend_pixel(100, 90, 30)}));
 
     Frame bg = noise_frame(3);
     f = bg;
     auto pic = numbered_pixels(230, 230);
-    blend_blit(pic.data(), f.data(), 230, 230, 1, 1, 250);
-    blend_blit(pic.data(), f.data(), 230, 230, 90, 1, 255);
+    blend_blit(pic.data(), fb(f), 230, 230, 1, 1, 250);
+    blend_blit(pic.data(), fb(f), 230, 230, 90, 1, 255);
     for (int y : {0, 1, 120, 230, 231})
         for (int x : {0, 1, 89, 90, 230, 231, 319}) {
             int want = at(bg, x, y);

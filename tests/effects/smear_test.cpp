@@ -25,7 +25,7 @@ void smear_one_by_one(Frame& f, int cx, int cy, int step, int factor) {
 
 TEST(RadialSmear, AllWhiteFrameFromTheCorner) {
     Frame f = make_frame(255);
-    radial_smear(f.data(), 319, 239, 4000, 180);
+    radial_smear(fb(f), 319, 239, 4000, 180);
     EXPECT_EQ(*std::min_element(f.begin(), f.end()), 249);
     EXPECT_EQ(*std::max_element(f.begin(), f.end()), 253);
     EXPECT_EQ(at(f, 319, 239), 253);
@@ -35,7 +35,7 @@ TEST(RadialSmear, AllWhiteFrameFromTheCorner) {
 TEST(RadialSmear, SinglePixelLeavesAStreakAwayFromTheCentre) {
     Frame f = make_frame();
     at(f, 100, 100) = 200;
-    radial_smear(f.data(), 160, 120, 4000, 180);
+    radial_smear(fb(f), 160, 120, 4000, 180);
     EXPECT_EQ(at(f, 100, 100), 58);
     EXPECT_EQ(at(f, 96, 98), 40);
     EXPECT_EQ(at(f, 91, 96), 28);
@@ -52,7 +52,7 @@ TEST(RadialSmear, SinglePixelLeavesAStreakAwayFromTheCentre) {
     }
     EXPECT_EQ(lit, 14);
     Frame black = make_frame();
-    radial_smear(black.data(), 160, 120, 4000, 180);
+    radial_smear(fb(black), 160, 120, 4000, 180);
     EXPECT_EQ(black, make_frame());
 }
 
@@ -64,7 +64,7 @@ TEST(RadialSmear, RowAtATimeFormMatchesThePixelOrder) {
                             {319, 0, 0, 128},      {77, 238, 0, 255},     {318, 1, 30000, 0}};
     for (const auto& c : calls) {
         Frame fast = noise_frame(uint32_t(c[0] * 1000 + c[1])), slow = fast;
-        radial_smear(fast.data(), c[0], c[1], c[2], c[3]);
+        radial_smear(fb(fast), c[0], c[1], c[2], c[3]);
         smear_one_by_one(slow, c[0], c[1], c[2], c[3] & 0xFF);
         ASSERT_EQ(fast, slow) << c[0] << "," << c[1] << " step " << c[2];
     }
@@ -73,16 +73,16 @@ TEST(RadialSmear, RowAtATimeFormMatchesThePixelOrder) {
 TEST(RadialSmear, CentresOutsideTheFrameAreClampedAndBadStepsRefused) {
     Frame src = noise_frame(7);
     Frame clamped = src, inside = src;
-    radial_smear(clamped.data(), -50, 400, 4000, 180);
-    radial_smear(inside.data(), 0, 239, 4000, 180);
+    radial_smear(fb(clamped), -50, 400, 4000, 180);
+    radial_smear(fb(inside), 0, 239, 4000, 180);
     EXPECT_EQ(clamped, inside);
     clamped = src, inside = src;
-    radial_smear(clamped.data(), 2147483647, -2147483647 - 1, 40000, 205);
-    radial_smear(inside.data(), 319, 0, 40000, 205);
+    radial_smear(fb(clamped), 2147483647, -2147483647 - 1, 40000, 205);
+    radial_smear(fb(inside), 319, 0, 40000, 205);
     EXPECT_EQ(clamped, inside);
     for (int step : {65536, 1 << 30, -1, -4000}) {
         Frame f = src;
-        radial_smear(f.data(), 160, 120, step, 180);
+        radial_smear(fb(f), 160, 120, step, 180);
         EXPECT_EQ(f, src) << step;
     }
 }

@@ -46,7 +46,7 @@ TEST_F(Water, StillWaterStaysStillAndShowsThePicture) {
     memcpy(water_background, pic.data(), FRAME_BYTES);
     water_step(1, 4);
     EXPECT_TRUE(changed(0).empty() && changed(1).empty());
-    water_render(0, 0, dst.data());
+    water_render(0, 0, fb(dst));
     for (int p = 0; p < FRAME_BYTES; p++) ASSERT_EQ(dst[size_t(p)], interior(p) ? pic[size_t(p)] : 3) << p;
 }
 
@@ -85,10 +85,10 @@ TEST_F(Water, SlopesBendAndShadeThePicture) {
     for (int x = 0; x < SCREEN_WIDTH; x++) water_background[100 * 320 + x] = uint8_t(x / 2);
     Frame dst = make_frame();
     height(0, 100, 100) = height(0, 100, 101) = 16;  // +16 to the right, level below
-    water_render(0, 0, dst.data());
+    water_render(0, 0, fb(dst));
     EXPECT_EQ(at(dst, 100, 100), 102 / 2 - 16);  // two pixels to the right, 16 darker
     EXPECT_EQ(at(dst, 99, 100), 97 / 2 + 16);    // the left neighbour: -16, two left, 16 lighter
-    water_render(0, 2, dst.data());
+    water_render(0, 2, fb(dst));
     EXPECT_EQ(at(dst, 100, 100), 102 / 2 - 4);
 
     memset(water_background, 250, FRAME_BYTES);
@@ -101,7 +101,7 @@ TEST_F(Water, SlopesBendAndShadeThePicture) {
     height(0, 10, 230) = height(0, 11, 230) = 80;        // ten rows down: off the picture, 0
     height(0, 150, 150) = height(0, 151, 150) = 2000000000;
     height(0, 150, 151) = -2000000000;                   // dy = 4e9, more than an int: still 0
-    water_render(0, 0, dst.data());
+    water_render(0, 0, fb(dst));
     EXPECT_EQ(std::vector<int>({at(dst, 50, 50), at(dst, 60, 50), at(dst, 70, 50), at(dst, 90, 2), at(dst, 10, 230),
                                 at(dst, 150, 150)}),
               std::vector<int>({243, 255, 0, 255, 0, 0}));
@@ -119,7 +119,7 @@ TEST_F(Water, RandomSurfacesMatchThePixelFormulas) {
     for (int p : {5000, 5001, 40000, 60321}) water_heights[0][p] = p % 2 ? 2147483000 : -2147483000;
     for (int shade : {0, 3}) {
         Frame dst = noise_frame(14), before = dst;
-        water_render(0, shade, dst.data());
+        water_render(0, shade, fb(dst));
         for (int p = 0; p < FRAME_BYTES; p++)
             ASSERT_EQ(dst[size_t(p)], interior(p) ? rendered(water_heights[0], pic, p, shade) : before[size_t(p)]) << p;
     }

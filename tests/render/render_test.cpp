@@ -18,6 +18,7 @@
 #include "music/music.h"
 #include "render.h"
 #include "sheet.h"
+#include "support/frames.h"
 #include "support/run.h"
 #include "video/palette.h"
 #include "video/present.h"
@@ -109,7 +110,7 @@ int test_show() {
     for (int n = 0; n < show_frames; n++) {
         if (n == show_frames / 2) console_mark_scene(2), con_usleep(PAUSE_US);
         for (int i = 0; i < FRAME_BYTES; i++) buf[i] = pattern(i, n);
-        show_frame(buf.data());
+        show_frame(fb(buf));
     }
     con_usleep(PAUSE_US);
     free_palette(p);

@@ -46,7 +46,7 @@ void check_star(const ShowTick& t) {
         seen.star_pixels++;
         if (heights[p] != 170 || t.indices[p] != star[p]) seen.star_pixels_wrong++;
     }
-    for (int p = 0; p < FRAME_BYTES; p++) seen.work_left += frame_buf[p] != 0;
+    for (int p = 0; p < FRAME_BYTES; p++) seen.work_left += frame_buf->pixels[p] != 0;
 }
 
 void observe(const ShowTick& t) {

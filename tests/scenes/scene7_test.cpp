@@ -10,6 +10,7 @@
 #include "effects/filters.h"
 #include "effects/smear.h"
 #include "scenes/scenes.h"
+#include "support/frames.h"
 #include "support/show_run.h"
 #include "support/stage.h"
 
@@ -47,7 +48,7 @@ TEST_F(Scene7, GrowsSixPicturesAsTwoBlendedCopiesThenFadesOverSixtyNineFrames) {
     ASSERT_TRUE(one_per_tick(frames));
 
     std::vector<uint8_t> smeared(FRAME_BYTES, BACKGROUND);
-    radial_smear(smeared.data(), 319, 239, 4000, 180);
+    radial_smear(fb(smeared), 319, 239, 4000, 180);
 
     // Picture 0 grows from 10 to 230, pictures 1 to 5 from 0 to 230; then no picture.
     int k = 0, s = 10, zoom_frames = 0;

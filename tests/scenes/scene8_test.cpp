@@ -8,6 +8,7 @@
 #include "assets/catalogue.h"
 #include "effects/filters.h"
 #include "scenes/scenes.h"
+#include "support/frames.h"
 #include "support/stage.h"
 
 namespace {
@@ -59,7 +60,7 @@ TEST_F(Scene8, CrossFadesWithATurningFactorSlidesTheCaptionsInAndFadesFor121Fram
     for (size_t n = 1; n < frames.size(); n++) {
         SCOPED_TRACE(::testing::Message() << "loop frame " << n << ", factor " << factor);
         const std::vector<uint8_t>& px = frames[n].indices;
-        average4_filter(frames[n - 1].indices.data(), filtered.data(), FRAME_BYTES);
+        average4_filter(fb(frames[n - 1].indices), fb(filtered), FRAME_BYTES);
         for (int p = 0; p < FRAME_BYTES; p++) expected[p] = uint8_t(blend_pixel(filtered[p], background[p], factor));
         for (int p = 0; p < FRAME_BYTES; p++)
             if (px[p] != CAPTION) {

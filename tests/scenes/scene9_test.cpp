@@ -7,6 +7,7 @@
 #include "effects/smear.h"
 #include "math/tables.h"
 #include "scenes/scenes.h"
+#include "support/frames.h"
 #include "support/stage.h"
 
 namespace {
@@ -63,7 +64,7 @@ TEST_F(Scene9, ThumbnailsSettleAfter392FramesThenTheSmearFollowsTheLissajousPath
         y_phase += 0.4;
         std::vector<uint8_t> expected(img_wbd->pixels, img_wbd->pixels + FRAME_BYTES);
         SCOPED_TRACE(::testing::Message() << "loop frame " << n << ", centre " << cx << "," << cy);
-        radial_smear(expected.data(), cx, cy, 40000, 205);
+        radial_smear(fb(expected), cx, cy, 40000, 205);
         for (int j = 0; j < GALLERY_PICTURES; j++)
             draw_sprite_keyed(img_gallery[j], expected.data(), place_x(j), place_y(j), 320, 240);
         ASSERT_EQ(frames[n].indices, expected);

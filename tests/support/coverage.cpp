@@ -6,7 +6,7 @@
 
 #include "engine3d/render.h"
 #include "engine3d/transform.h"
-#include "video/framebuffer.h"
+#include "support/frames.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ std::vector<uint8_t> render_covered(World* world, int index, const Camera* camer
     object_transform(world, index, camera);
     world_render(world, camera);
     std::vector<uint8_t> covered(FRAME_BYTES);
-    for (int p = 0; p < FRAME_BYTES; p++) covered[p] = frame_buf[p] != BACKGROUND;
+    for (int p = 0; p < FRAME_BYTES; p++) covered[p] = frame_buf->pixels[p] != BACKGROUND;
     return covered;
 }
 
@@ -67,7 +67,7 @@ CoverageResult check_culled_coverage(World* world, int index, const Camera* came
     for (uint32_t f = 0; f < slot->mesh.face_count; f++) saved_colours[f] = slot->mesh.faces[f].colour;
     FrameBuffer* saved_screen = frame_buf;
     std::vector<uint8_t> screen(FRAME_BYTES);
-    frame_buf = screen.data();
+    frame_buf = fb(screen);
     for (const auto& t : turns) {
         slot->orientation = saved_orientation;
         object_rotate_move(world, index, t[0], t[1], t[2], 0, 0, 0);

@@ -5,14 +5,14 @@
 
 #include <vector>
 
-#include "video/framebuffer.h"
+#include "support/frames.h"
 
 struct FrameBufferTest : ::testing::Test {
     std::vector<uint8_t> screen = std::vector<uint8_t>(FRAME_BYTES);
     FrameBuffer* saved = nullptr;
     void SetUp() override {
         saved = frame_buf;
-        frame_buf = screen.data();
+        frame_buf = fb(screen);
     }
     void TearDown() override { frame_buf = saved; }
     uint8_t pixel(int x, int y) const { return screen[y * SCREEN_WIDTH + x]; }

@@ -10,6 +10,10 @@
 
 using Frame = std::vector<uint8_t>;
 
+// The FrameBuffer whose bytes the vector holds (the operations take that type).
+inline FrameBuffer* fb(std::vector<uint8_t>& bytes) { return reinterpret_cast<FrameBuffer*>(bytes.data()); }
+inline const FrameBuffer* fb(const std::vector<uint8_t>& bytes) { return reinterpret_cast<const FrameBuffer*>(bytes.data()); }
+
 inline Frame make_frame(uint8_t fill = 0) { return Frame(FRAME_BYTES, fill); }
 inline uint8_t& at(Frame& f, int x, int y) { return f[size_t(y * SCREEN_WIDTH + x)]; }
 // A sprite whose pixels live in the given vector (which must outlive it).

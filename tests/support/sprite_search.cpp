@@ -63,7 +63,7 @@ void render_objects(World* world, uint8_t* out, uint8_t background) {
     Camera window;  // the renderer takes only the screen window from the camera
     camera_init(&window, 400, 160, 120, 1, 1, 0, SCREEN_WIDTH, 0, SCREEN_HEIGHT);
     FrameBuffer* target = frame_buf;
-    frame_buf = out;
+    frame_buf = reinterpret_cast<FrameBuffer*>(out);
     world_render(world, &window);
     frame_buf = target;
 }

@@ -5,6 +5,7 @@
 
 #include "console/console.h"
 #include "console/internal.h"
+#include "support/frames.h"
 #include "support/headless.h"
 #include "video/palette.h"
 #include "video/present.h"
@@ -24,12 +25,12 @@ struct PresentTest : ::testing::Test {
 
 TEST_F(PresentTest, PixelsGoToPlaneXMod4AndPagesAlternate) {
     for (int i = 0; i < FRAME_BYTES; i++) buf[i] = uint8_t(i % 4);
-    present_buffer(buf.data());
+    present_buffer(fb(buf));
     EXPECT_EQ(con::vga.display_start, 76800);
     EXPECT_EQ(draw_page, 0);
     for (int p = 0; p < 4; p++)
         for (int k = 0; k < 38400; k++) ASSERT_EQ(con::vga.planes[p][k], k < 19200 ? 0 : p) << "plane " << p << " byte " << k;
-    present_buffer(buf.data());
+    present_buffer(fb(buf));
     EXPECT_EQ(con::vga.display_start, 0);
     EXPECT_EQ(draw_page, second_page);
     for (int p = 0; p < 4; p++)
@@ -42,7 +43,7 @@ TEST_F(PresentTest, ScanOutOfBothPagesReproducesTheBufferThroughTheDac) {
     Palette* pal = test_palette([](int j) { return uint8_t(j * 5); });
     set_palette(pal);
     for (int round = 0; round < 2; round++) {
-        present_buffer(buf.data());
+        present_buffer(fb(buf));
         std::vector<uint8_t> idx(FRAME_BYTES), rgb(FRAME_BYTES * 3);
         con_scan_out(idx.data(), rgb.data());
         ASSERT_EQ(idx, buf);
@@ -57,7 +58,7 @@ TEST_F(PresentTest, ScanOutOfBothPagesReproducesTheBufferThroughTheDac) {
 TEST_F(PresentTest, EveryPresentationWaitsForItsOwnTick) {
     std::vector<std::pair<int64_t, uint8_t>> shown;  // tick, first pixel
     con_set_frame_hook([&](const ScanFrame& f) { shown.push_back({f.tick, f.indices[0]}); });
-    for (int n = 1; n <= 5; n++) buf[0] = uint8_t(n), present_buffer(buf.data());
+    for (int n = 1; n <= 5; n++) buf[0] = uint8_t(n), present_buffer(fb(buf));
     con_set_frame_hook(nullptr);
     ASSERT_GE(shown.size(), 5u);
     for (size_t i = 1; i < shown.size(); i++) EXPECT_EQ(shown[i].first, shown[i - 1].first + 1);

@@ -76,7 +76,7 @@ void add_mesh(const char* label, World* w, int obj, const Palette* pal, float ax
     world_render(w, &cam);
     Cell& c = new_cell(label, 0);
     for (int y = 0; y < SCREEN_HEIGHT; y++)
-        for (int x = 0; x < SCREEN_WIDTH; x++) put(c, x, y, pal, frame_buf[y * SCREEN_WIDTH + x]);
+        for (int x = 0; x < SCREEN_WIDTH; x++) put(c, x, y, pal, frame_buf->pixels[y * SCREEN_WIDTH + x]);
 }
 
 // ---- scene previews: the pictures and objects where the scenes first put them ----
@@ -87,7 +87,7 @@ void blit(const Sprite* s, int x0, int y0, bool keyed) {
             uint8_t v = s->pixels[y * s->width + x];
             int tx = x0 + x, ty = y0 + y;
             if ((keyed && v == 0) || tx < 0 || ty < 0 || tx >= SCREEN_WIDTH || ty >= SCREEN_HEIGHT) continue;
-            frame_buf[ty * SCREEN_WIDTH + tx] = v;
+            frame_buf->pixels[ty * SCREEN_WIDTH + tx] = v;
         }
 }
 
@@ -115,7 +115,7 @@ void render(World* w, std::initializer_list<int> objs, float cx, float cy) {
 void add_frame(const char* label, const Palette* pal) {
     Cell& c = new_cell(label, 0);
     for (int y = 0; y < SCREEN_HEIGHT; y++)
-        for (int x = 0; x < SCREEN_WIDTH; x++) put(c, x, y, pal, frame_buf[y * SCREEN_WIDTH + x]);
+        for (int x = 0; x < SCREEN_WIDTH; x++) put(c, x, y, pal, frame_buf->pixels[y * SCREEN_WIDTH + x]);
 }
 
 void add_scene_previews() {
@@ -223,8 +223,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "contactsheet: cannot enter %s\n", argv[1]);
         return 1;
     }
-    std::vector<uint8_t> buffer(FRAME_BYTES);
-    frame_buf = buffer.data();
+    static FrameBuffer buffer;
+    frame_buf = &buffer;
     load_data();
     char missing[2048];
     if (list_missing_assets(missing, sizeof missing) > 0) {

@@ -38,7 +38,7 @@ void draw_card(FrameBuffer* buf, int frame) {
             if (y < 160) v = uint8_t(x * BARS / SCREEN_WIDTH);
             else if (y < 200) v = uint8_t(RAMP + x * 64 / SCREEN_WIDTH);
             else v = uint8_t(BAND + (x + frame * 2) % 128);
-            buf[y * SCREEN_WIDTH + x] = v;
+            buf->pixels[y * SCREEN_WIDTH + x] = v;
         }
     }
 }
@@ -58,9 +58,9 @@ int main() {
     vga_setmode(G320x240x256);
     static Palette* palette = card_palette();  // kept for the whole run
     set_palette(palette);
-    static FrameBuffer buf[FRAME_BYTES];
+    static FrameBuffer buf;
     for (int frame = 0;; frame++) {
-        draw_card(buf, frame);
-        present_buffer(buf);
+        draw_card(&buf, frame);
+        present_buffer(&buf);
     }
 }
