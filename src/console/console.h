@@ -7,6 +7,7 @@
 #pragma once
 
 #include <sys/time.h>
+#include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -62,6 +63,12 @@ int con_gettimeofday(struct timeval* tv);
 void con_usleep(unsigned microseconds);
 bool con_virtual_clock();
 double con_seconds();  // clock seconds since console_start
+
+// sched_setscheduler and nice; under the virtual clock they do nothing and succeed (errno is
+// left as it was).
+struct sched_param;
+int con_sched_setscheduler(pid_t pid, int policy, const struct sched_param* param);
+int con_nice(int increment);
 
 // ---- audio: our drivers for the module player --------------------------------------------------
 

@@ -54,10 +54,10 @@ void quit_show(int status) {
 void ask_for_realtime() {
     sched_param param{};
     param.sched_priority = sched_get_priority_min(SCHED_RR);
-    if (sched_setscheduler(getpid(), SCHED_RR, &param) != 0)
+    if (con_sched_setscheduler(getpid(), SCHED_RR, &param) != 0)
         fprintf(stderr, "d0h! no realtime scheduling available!#\n");
     errno = 0;
-    nice(-20);
+    con_nice(-20);
     if (errno != 0) fprintf(stderr, "d0h! couldnt renice to -20\n");
 }
 
@@ -88,8 +88,7 @@ void demo_init() {
     con_on_quit(quit_show);
     fputs(banner, stdout);
     fflush(stdout);
-    // A run under the virtual clock is not a real-time run and asks for no priority.
-    if (!con_virtual_clock()) ask_for_realtime();
+    ask_for_realtime();
     frame_buf = new_frame_buffer();
     aux_buf1 = new_frame_buffer();
     aux_buf2 = new_frame_buffer();

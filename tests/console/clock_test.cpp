@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "console/console.h"
 #include "support/headless.h"
@@ -32,6 +36,20 @@ TEST(VirtualClock, StartsAtAFixedTimeAndMovesOnlyWhenTheShowWaits) {
     vga_waitretrace();
     con_gettimeofday(&c);
     EXPECT_EQ(micros(c) - micros(a), 33333);
+}
+
+TEST(VirtualClock, TheSchedulingCallsChangeNothingAndSucceed) {
+    start_headless_console();
+    int policy = sched_getscheduler(0);
+    int niceness = getpriority(PRIO_PROCESS, 0);
+    sched_param param{};
+    param.sched_priority = sched_get_priority_min(SCHED_RR);
+    EXPECT_EQ(con_sched_setscheduler(getpid(), SCHED_RR, &param), 0);
+    errno = 0;
+    con_nice(-20);
+    EXPECT_EQ(errno, 0);
+    EXPECT_EQ(sched_getscheduler(0), policy);
+    EXPECT_EQ(getpriority(PRIO_PROCESS, 0), niceness);
 }
 
 TEST(QuitRequests, SignalEndsTheRunThroughTheQuitHandlerAtTheNextConsoleCall) {
