@@ -47,9 +47,23 @@ void draw_sprite_keyed(const Sprite* sprite, uint8_t* dst, int x, int y, int dw,
     copy_keyed_rows(sprite->pixels + c.src, sprite->width, dst + c.dst, dw, c.cols, c.rows, sprite->key);
 }
 
+int centred_start(int outer, int inner) { return int((int64_t(outer) - inner) >> 1); }
+
 void draw_sprite_centered(const Sprite* sprite, uint8_t* dst, int dw, int dh) {
     if (!sprite) return;
-    int x = int((int64_t(dw) - sprite->width) >> 1);
-    int y = int((int64_t(dh) - sprite->height) >> 1);
-    draw_sprite(sprite, dst, x, y, dw, dh);
+    draw_sprite(sprite, dst, centred_start(dw, sprite->width), centred_start(dh, sprite->height), dw, dh);
+}
+
+void draw_sprite_centered_keyed(const Sprite* sprite, uint8_t* dst, int dw, int dh) {
+    if (!sprite) return;
+    draw_sprite_keyed(sprite, dst, centred_start(dw, sprite->width), centred_start(dh, sprite->height), dw, dh);
+}
+
+void put_pixel(FrameBuffer* buf, int x, int y, int colour) {
+    if (x >= 1 && x < SCREEN_WIDTH && y >= 1 && y < SCREEN_HEIGHT) buf->pixels[y * SCREEN_WIDTH + x] = uint8_t(colour);
+}
+
+int get_pixel(const FrameBuffer* buf, int x, int y) {
+    if (x < 0 || x >= SCREEN_WIDTH || y < 0 || y >= SCREEN_HEIGHT) return 0;
+    return buf->pixels[y * SCREEN_WIDTH + x];
 }

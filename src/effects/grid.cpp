@@ -65,6 +65,11 @@ void draw_grid_picture(FrameBuffer* buf) {
     narrow_map(grid_maps[1], buf->pixels + (GRID_TOP_ROW + GRID_MAP_ROWS) * SCREEN_WIDTH);
 }
 
+void put_grid_pixel(FrameBuffer* buf, int y, int colour, int x) {
+    int64_t row = int64_t(y) + GRID_TOP_ROW;
+    if (x >= 0 && x < SCREEN_WIDTH && row >= 0 && row < SCREEN_HEIGHT) buf->pixels[row * SCREEN_WIDTH + x] = uint8_t(colour);
+}
+
 void roll_palette_groups_down() {
     for (int32_t* row : colour_rows) groups_down(row);
 }

@@ -34,6 +34,9 @@ void set_dac_color(int index, int r, int g, int b);
 void upload_grid_palette();
 // Writes both maps into rows 20 to 219, columns 0 to 318 of buf, nothing else.
 void draw_grid_picture(FrameBuffer* buf);
+// Stores the low byte of colour at (x, y + 20): a point of the picture rows. Nothing is written
+// for a point off the frame.
+void put_grid_pixel(FrameBuffer* buf, int y, int colour, int x);
 
 // Rotations of entries 0 .. 224 of all three colour rows; entry 225 never moves.
 void roll_palette_groups_down();  // entry k takes entry (k + 15) mod 225

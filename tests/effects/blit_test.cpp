@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 #include "effects/blit.h"
+#include "effects/grid.h"
 #include "support/frames.h"
 
 namespace {
@@ -51,6 +53,49 @@ TEST(SpriteBlit, KeyPixelsLeaveTheDestinationAndCentringFloors) {
     draw_sprite_centered(nullptr, h.data(), SCREEN_WIDTH, SCREEN_HEIGHT);
     draw_sprite_keyed(nullptr, h.data(), 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
     EXPECT_EQ(h, make_frame());
+}
+
+TEST(SpriteBlit, CentredKeyedIsTheKeyedBlitAtTheCentredCorner) {
+    // The centring floors (321 wide: x = -1), and the left and top edges clip as in draw_sprite.
+    for (auto [w, h] : {std::pair{100, 50}, {3, 2}, {321, 241}, {320, 240}, {1, 1}, {700, 10}, {10, 900}}) {
+        auto pixels = numbered_pixels(w, h);
+        for (size_t i = 1; i < pixels.size(); i += 3) pixels[i] = 0;  // key pixels
+        Sprite s = sprite_of(pixels, w, h);
+        Frame centred = noise_frame(9), placed = centred;
+        draw_sprite_centered_keyed(&s, centred.data(), SCREEN_WIDTH, SCREEN_HEIGHT);
+        draw_sprite_keyed(&s, placed.data(), (320 - w) >> 1, (240 - h) >> 1, SCREEN_WIDTH, SCREEN_HEIGHT);
+        EXPECT_EQ(centred, placed) << w << "x" << h;
+        EXPECT_NE(centred, noise_frame(9)) << w << "x" << h;
+    }
+    Frame f = noise_frame(9);
+    draw_sprite_centered_keyed(nullptr, f.data(), SCREEN_WIDTH, SCREEN_HEIGHT);
+    EXPECT_EQ(f, noise_frame(9));
+}
+
+TEST(SinglePixels, PutRefusesColumnAndRowZeroGetReadsZeroOffTheFrameAndTheGridPointSitsTwentyRowsDown) {
+    const int big = 2147483647, small = -2147483647 - 1;
+    // (x, y) on screen; put_pixel writes there; put_grid_pixel is given y - 20 (as an int64, so
+    // the extremes stay extreme) and writes there.
+    const struct {
+        int x, y;
+        bool put, grid;
+    } cases[] = {{1, 1, true, true},      {319, 239, true, true},   {0, 5, false, true},       {5, 0, false, true},
+                 {0, 0, false, true},     {320, 5, false, false},   {-1, 5, false, false},     {5, 240, false, false},
+                 {5, -1, false, false},   {big, 5, false, false},   {small, 5, false, false},  {5, big, false, false},
+                 {5, small, false, false}, {big, big, false, false}, {small, small, false, false}};
+    for (const auto& c : cases) {
+        bool on_frame = c.x >= 0 && c.x < 320 && c.y >= 0 && c.y < 240;
+        Frame before = noise_frame(4);
+        EXPECT_EQ(get_pixel(fb(before), c.x, c.y), on_frame ? at(before, c.x, c.y) : 0) << c.x << "," << c.y;
+        Frame put = before, grid = before, want_put = before, want_grid = before;
+        put_pixel(fb(put), c.x, c.y, 0x1234);
+        if (c.put) at(want_put, c.x, c.y) = 0x34;
+        EXPECT_EQ(put, want_put) << c.x << "," << c.y;
+        int grid_y = int(std::clamp<int64_t>(int64_t(c.y) - 20, small, big));
+        put_grid_pixel(fb(grid), grid_y, 0x1234, c.x);
+        if (c.grid) at(want_grid, c.x, c.y) = 0x34;
+        EXPECT_EQ(grid, want_grid) << c.x << "," << c.y;
+    }
 }
 
 }  // namespace
