@@ -30,11 +30,17 @@ PIXEL_KERNEL void average4_inner(const uint8_t* __restrict src, uint8_t* __restr
     }
 }
 
+// Every value but 0 lowered by 1 (a saturating subtraction, one instruction per vector).
+PIXEL_KERNEL void lower_nonzero(uint8_t* p, int n) {
+    for (int i = 0; i < n; i++) p[i] = uint8_t(p[i] ? p[i] - 1 : 0);
+}
+
 }  // namespace
 
 void average4_filter(const FrameBuffer* src_frame, FrameBuffer* dst_frame, int count) {
     const uint8_t* src = src_frame->pixels;
     uint8_t* dst = dst_frame->pixels;
+    count = std::min(count, FRAME_BYTES);
     // The pixels whose four neighbours all lie inside the buffer go through the fast loop; the
     // first and last row (and whatever a short count leaves) read missing neighbours as 0.
     int lo = std::max(2, SCREEN_WIDTH);
@@ -46,5 +52,29 @@ void average4_filter(const FrameBuffer* src_frame, FrameBuffer* dst_frame, int c
 
 PIXEL_KERNEL void blend_frames(const FrameBuffer* a, const FrameBuffer* b, FrameBuffer* dst, int count, int factor) {
     uint16_t wb = uint16_t(factor & 0xFF), wa = uint16_t(255 - wb);
+    count = std::min(count, FRAME_BYTES);
     for (int p = 0; p < count; p++) dst->pixels[p] = blend_bytes(a->pixels[p], b->pixels[p], wa, wb);
+}
+
+void average4_decay_filter(const FrameBuffer* src, FrameBuffer* dst, int count) {
+    average4_filter(src, dst, count);
+    count = std::min(count, FRAME_BYTES);
+    if (count > 2) lower_nonzero(dst->pixels + 2, count - 2);
+}
+
+void neighbour_sum8_filter(const FrameBuffer* src, FrameBuffer* dst, int w, int h, int dx, int dy) {
+    if (w <= 0 || h <= 0) return;
+    int64_t n = std::min<int64_t>(int64_t(w) * h, FRAME_BYTES);
+    int64_t row = int64_t(dy) * w;
+    const int64_t offsets[8] = {-int64_t(dx), dx, -row, row, -row - dx, -row + dx, row - dx, row + dx};
+    for (int64_t i = 0; i < n; i++) {
+        uint8_t sum = 0;
+        for (int64_t o : offsets)
+            if (i + o >= 0 && i + o < n) sum = uint8_t(sum + src->pixels[i + o]);
+        dst->pixels[i] = uint8_t(sum << 3);
+    }
+}
+
+void copy_diagonal(const FrameBuffer* src, FrameBuffer* dst) {
+    for (int k = 0; k < SCREEN_HEIGHT; k++) dst->pixels[(SCREEN_WIDTH + 1) * k] = src->pixels[(SCREEN_WIDTH + 1) * k + 1];
 }

@@ -1,5 +1,5 @@
-// Pixel primitives: the darkening blend of two palette indices, the four-neighbour mean filter
-// and the full-frame cross-fade built on the blend.
+// Pixel primitives: the darkening blend of two palette indices, the neighbour filters over a
+// frame taken as one flat array, and the full-frame cross-fade built on the blend.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +27,19 @@ inline uint8_t blend_bytes(uint8_t a, uint8_t b, uint16_t wa, uint16_t wb) {
 
 // dst[p] = (src[p - 1] + src[p + 1] + src[p - 320] + src[p + 320]) >> 2 for p = 2 .. count - 1,
 // the buffer taken as one flat array (rows do not stop the filter); a neighbour outside the
-// count bytes reads 0. dst[0] and dst[1] keep what they held. src and dst must be distinct.
+// count bytes reads 0. dst[0] and dst[1] keep what they held. src and dst must be distinct. A
+// count beyond the frame covers the frame.
 void average4_filter(const FrameBuffer* src, FrameBuffer* dst, int count);
+// The same with every mean but 0 lowered by 1, so that bright areas fade as they spread.
+void average4_decay_filter(const FrameBuffer* src, FrameBuffer* dst, int count);
+// For every index i of one flat run of w * h pixels (w per row): the 8-bit sum of the eight
+// samples at i - dx, i + dx, i - dy * w, i + dy * w and i +- dy * w +- dx, times 8, kept to 8
+// bits. A sample outside the run reads 0; a run longer than the frame is cut to it, and nothing is
+// written unless w and h are positive. src and dst must be distinct.
+void neighbour_sum8_filter(const FrameBuffer* src, FrameBuffer* dst, int w, int h, int dx, int dy);
+// dst[321 k] = src[321 k + 1] for k = 0 .. 239: the main diagonal, each pixel from its right.
+void copy_diagonal(const FrameBuffer* src, FrameBuffer* dst);
 
-// dst[p] = blend_pixel(a[p], b[p], factor) for p = 0 .. count - 1; dst may be a or b.
+// dst[p] = blend_pixel(a[p], b[p], factor) for p = 0 .. count - 1 (at most the frame); dst may
+// be a or b.
 void blend_frames(const FrameBuffer* a, const FrameBuffer* b, FrameBuffer* dst, int count, int factor);

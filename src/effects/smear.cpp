@@ -15,22 +15,23 @@ namespace {
 
 using ColumnMap = uint16_t[SCREEN_WIDTH];
 
-PIXEL_KERNEL void smear_row(uint8_t* row, const uint8_t* src_row, const ColumnMap map, uint16_t wa, uint16_t wb) {
+// in and out are one row of the frame for the in-place smear, and rows of two frames for the copy.
+PIXEL_KERNEL void smear_row(const uint8_t* in, const uint8_t* sample_row, uint8_t* out, const ColumnMap map, uint16_t wa,
+                            uint16_t wb) {
     uint8_t sample[SCREEN_WIDTH];
-    for (int x = 0; x < SCREEN_WIDTH; x++) sample[x] = src_row[map[x]];
-    for (int x = 0; x < SCREEN_WIDTH; x++) row[x] = blend_bytes(row[x], sample[x], wa, wb);
+    for (int x = 0; x < SCREEN_WIDTH; x++) sample[x] = sample_row[map[x]];
+    for (int x = 0; x < SCREEN_WIDTH; x++) out[x] = blend_bytes(in[x], sample[x], wa, wb);
 }
 
-// The centre row samples its own pixels, those already blended in this pass included.
-void smear_centre_row(uint8_t* row, int cx, const ColumnMap map, int f) {
-    for (int x = cx; x >= 0; x--) row[x] = uint8_t(blend_pixel(row[x], row[map[x]], f));
-    for (int x = cx + 1; x < SCREEN_WIDTH; x++) row[x] = uint8_t(blend_pixel(row[x], row[map[x]], f));
+// The centre row samples its own pixels: in place, those already blended in this pass included.
+void smear_centre_row(const uint8_t* in, uint8_t* out, int cx, const ColumnMap map, int f) {
+    for (int x = cx; x >= 0; x--) out[x] = uint8_t(blend_pixel(in[x], in[map[x]], f));
+    for (int x = cx + 1; x < SCREEN_WIDTH; x++) out[x] = uint8_t(blend_pixel(in[x], in[map[x]], f));
 }
 
-}  // namespace
-
-void radial_smear(FrameBuffer* frame, int cx, int cy, int step, int factor) {
-    uint8_t* buf = frame->pixels;
+// Both forms: src and dst are the same pixels for the in-place smear. Samples are read from src,
+// which in place holds the rows already finished.
+void smear(const uint8_t* src, uint8_t* dst, int cx, int cy, int step, int factor) {
     if (step < 0 || step >= 65536) return;
     cx = std::clamp(cx, 0, SCREEN_WIDTH - 1);
     cy = std::clamp(cy, 0, SCREEN_HEIGHT - 1);
@@ -44,17 +45,29 @@ void radial_smear(FrameBuffer* frame, int cx, int cy, int step, int factor) {
     for (int x = cx + 1, u = step; x < SCREEN_WIDTH; x++, u += step) upper[x] = uint16_t(x - (u >> 16));
     for (int x = cx + 1, u = 2 * step; x < SCREEN_WIDTH; x++, u += step) lower[x] = uint16_t(x - (u >> 16));
 
-    smear_centre_row(buf + cy * SCREEN_WIDTH, cx, upper, f);
+    smear_centre_row(src + cy * SCREEN_WIDTH, dst + cy * SCREEN_WIDTH, cx, upper, f);
     for (int y = cy - 1, r = -step; y >= 0; y--, r -= step) {
         int sy = y - (r >> 16);
-        smear_row(buf + y * SCREEN_WIDTH, buf + sy * SCREEN_WIDTH, upper, wa, wb);
+        smear_row(src + y * SCREEN_WIDTH, src + sy * SCREEN_WIDTH, dst + y * SCREEN_WIDTH, upper, wa, wb);
     }
     // Below the centre row the right pass starts at cx itself, so the centre column is blended a
-    // second time, with the sample column cx - (step >> 16).
+    // second time, with the sample column cx - (step >> 16): in place, over its first blend; in
+    // the copy, the same value again.
     for (int y = cy + 1, r = step; y < SCREEN_HEIGHT; y++, r += step) {
-        uint8_t* row = buf + y * SCREEN_WIDTH;
-        const uint8_t* src_row = buf + (y - 1 - (r >> 16)) * SCREEN_WIDTH;
-        smear_row(row, src_row, lower, wa, wb);
-        row[cx] = uint8_t(blend_pixel(row[cx], src_row[cx - (step >> 16)], f));
+        const uint8_t* in = src + y * SCREEN_WIDTH;
+        const uint8_t* sample_row = src + (y - 1 - (r >> 16)) * SCREEN_WIDTH;
+        uint8_t* out = dst + y * SCREEN_WIDTH;
+        smear_row(in, sample_row, out, lower, wa, wb);
+        out[cx] = uint8_t(blend_pixel(in[cx], sample_row[cx - (step >> 16)], f));
     }
+}
+
+}  // namespace
+
+void radial_smear(FrameBuffer* buf, int cx, int cy, int step, int factor) {
+    smear(buf->pixels, buf->pixels, cx, cy, step, factor);
+}
+
+void radial_smear_copy(const FrameBuffer* src, FrameBuffer* dst, int cx, int cy, int step, int factor) {
+    smear(src->pixels, dst->pixels, cx, cy, step, factor);
 }

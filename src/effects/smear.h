@@ -9,3 +9,7 @@
 // the nearest pixel of the frame; a step outside 0 .. 65535 leaves the frame unchanged (either
 // would put samples outside the buffer).
 void radial_smear(FrameBuffer* buf, int cx, int cy, int step, int factor);
+// The same samples and blends, read from src and written to dst, so nothing accumulates: every
+// pixel of dst is written, src is not changed (unless it is dst: then this is radial_smear). A
+// step outside 0 .. 65535 writes nothing.
+void radial_smear_copy(const FrameBuffer* src, FrameBuffer* dst, int cx, int cy, int step, int factor);
