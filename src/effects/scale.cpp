@@ -13,6 +13,21 @@ PIXEL_KERNEL void sample_row(const uint8_t* src_row, int64_t xstep, int n, uint8
     for (int j = 0; j < n; j++) dst_row[j] = src_row[(j * xstep) >> 16];
 }
 
+// The visible part of the block at (x, y): every source pixel s turns the pixel d under it into
+// put(s, d).
+template <typename Put>
+void put_block(const uint8_t* src, FrameBuffer* dst, int w, int h, int x, int y, Put put) {
+    BlitClip c;
+    if (!clip_blit(w, h, x, y, SCREEN_WIDTH, SCREEN_HEIGHT, &c)) return;
+    const uint8_t* s = src + c.src;
+    uint8_t* d = dst->pixels + c.dst;
+    for (int r = 0; r < c.rows; r++, s += w, d += SCREEN_WIDTH)
+        for (int k = 0; k < c.cols; k++) d[k] = put(s[k], d[k]);
+}
+
+int centred_x(int w) { return centred_start(SCREEN_WIDTH, w); }
+int centred_y(int h) { return centred_start(SCREEN_HEIGHT, h); }
+
 PIXEL_KERNEL void blend_rows(const uint8_t* __restrict s, int sw, uint8_t* __restrict d, int cols, int rows, uint16_t wa, uint16_t wb) {
     for (int r = 0; r < rows; r++, s += sw, d += SCREEN_WIDTH)
         for (int k = 0; k < cols; k++) d[k] = s[k] ? blend_bytes(s[k], d[k], wa, wb) : d[k];
@@ -43,4 +58,37 @@ void blend_blit(const uint8_t* src, FrameBuffer* dst, int w, int h, int x, int y
     if (!clip_blit(w, h, x, y, SCREEN_WIDTH, SCREEN_HEIGHT, &c)) return;
     uint16_t wb = uint16_t(factor & 0xFF), wa = uint16_t(255 - wb);
     blend_rows(src + c.src, w, dst->pixels + c.dst, c.cols, c.rows, wa, wb);
+}
+
+void copy_block(const uint8_t* src, FrameBuffer* dst, int w, int h, int x, int y) {
+    put_block(src, dst, w, h, x, y, [](uint8_t s, uint8_t) { return s; });
+}
+
+void copy_block_centred(const uint8_t* src, FrameBuffer* dst, int w, int h) {
+    copy_block(src, dst, w, h, centred_x(w), centred_y(h));
+}
+
+void copy_block_transparent(const uint8_t* src, FrameBuffer* dst, int w, int h, int x, int y) {
+    put_block(src, dst, w, h, x, y, [](uint8_t s, uint8_t d) { return s ? s : d; });
+}
+
+void copy_block_transparent_centred(const uint8_t* src, FrameBuffer* dst, int w, int h) {
+    copy_block_transparent(src, dst, w, h, centred_x(w), centred_y(h));
+}
+
+void add_block(const uint8_t* src, FrameBuffer* dst, int w, int h, int x, int y) {
+    put_block(src, dst, w, h, x, y, [](uint8_t s, uint8_t d) { return uint8_t(d + s); });
+}
+
+void add_block_centred(const uint8_t* src, FrameBuffer* dst, int w, int h) {
+    add_block(src, dst, w, h, centred_x(w), centred_y(h));
+}
+
+// Adding a source pixel of 0 leaves the destination as it was, so skipping it changes nothing.
+void add_block_transparent(const uint8_t* src, FrameBuffer* dst, int w, int h, int x, int y) {
+    add_block(src, dst, w, h, x, y);
+}
+
+void add_block_transparent_centred(const uint8_t* src, FrameBuffer* dst, int w, int h) {
+    add_block_transparent(src, dst, w, h, centred_x(w), centred_y(h));
 }

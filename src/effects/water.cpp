@@ -162,3 +162,16 @@ void water_render(int page, int shade_shift, FrameBuffer* frame) {
     }
     restore_border(dst, border);
 }
+
+void water_smooth(int page) {
+    int32_t* d = water_heights[page & 1];
+    const int32_t* s = water_heights[(page & 1) ^ 1];
+    for (int y = FIRST_ROW; y <= LAST_ROW; y++) {
+        for (int p = y * W + FIRST_COL; p < y * W + FIRST_COL + INTERIOR_COLS; p++) {
+            // In 64 bits: eight heights anywhere in the 32-bit range cannot overflow the sum.
+            int64_t sum = int64_t(s[p - W - 1]) + s[p - W] + s[p - W + 1] + s[p - 1] + s[p + 1] + s[p + W - 1] + s[p + W] +
+                          s[p + W + 1];
+            d[p] = int32_t(((sum >> 3) + d[p]) >> 1);
+        }
+    }
+}

@@ -25,3 +25,6 @@ void water_step(int page, int damping_shift);
 // the right and lower neighbours, lightened by the slope to the right >> shade_shift, clamped to
 // 0 .. 255.
 void water_render(int page, int shade_shift, FrameBuffer* dst);
+// Softens page page: each interior height becomes the mean of itself and of its eight
+// neighbours' mean in the other page, (((sum of the eight) >> 3) + own) >> 1.
+void water_smooth(int page);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "effects/filters.h"
 #include "effects/scale.h"
 #include "support/frames.h"
@@ -80,6 +82,60 @@ TEST(BlendBlit, ZeroIsTransparentAndTheFactorWeighsTheBackgroundOfOverlappingCop
             if (y >= 1 && y <= 230 && x >= 90) want = blend_pixel(pic[size_t((y - 1) * 230 + x - 90)], want, 255);
             EXPECT_EQ(at(f, x, y), want) << x << "," << y;
         }
+}
+
+using BlockOp = void (*)(const uint8_t*, FrameBuffer*, int, int, int, int);
+using CentredBlockOp = void (*)(const uint8_t*, FrameBuffer*, int, int);
+
+struct BlockMember {
+    const char* name;
+    BlockOp at;
+    CentredBlockOp centred;
+    int (*put)(int s, int d);  // what a source pixel s makes of the pixel d under it
+};
+
+const BlockMember block_family[] = {
+    {"copy", copy_block, copy_block_centred, [](int s, int) { return s; }},
+    {"copy transparent", copy_block_transparent, copy_block_transparent_centred, [](int s, int d) { return s ? s : d; }},
+    {"add", add_block, add_block_centred, [](int s, int d) { return (d + s) % 256; }},
+    {"add transparent", add_block_transparent, add_block_transparent_centred, [](int s, int d) { return s ? (d + s) % 256 : d; }},
+};
+
+// The frame bg with the w x h block put at (x, y) by put, pixel by pixel: what lies off the frame is dropped.
+Frame put_by_hand(Frame bg, const std::vector<uint8_t>& block, int w, int h, int64_t x, int64_t y, int (*put)(int, int)) {
+    for (int64_t sy = 0; sy < h; sy++)
+        for (int64_t sx = 0; sx < w; sx++)
+            if (x + sx >= 0 && x + sx < 320 && y + sy >= 0 && y + sy < 240) {
+                uint8_t& d = bg[size_t((y + sy) * 320 + x + sx)];
+                d = uint8_t(put(block[size_t(sy * w + sx)], d));
+            }
+    return bg;
+}
+
+TEST(BlockBlits, EveryMemberCombinesAsItsRuleSaysClipsLikeBlendBlitAndCentresFlooring) {
+    const Frame bg = noise_frame(8);
+    for (const BlockMember& m : block_family) {
+        auto block = numbered_pixels(10, 10);
+        for (size_t i = 0; i < block.size(); i += 4) block[i] = 0;  // transparent pixels
+        // The clipping cases of blend_blit, a block wholly inside, and the extremes of int.
+        for (auto [x, y] : {std::pair{-2, 50}, {315, 50}, {40, 235}, {40, -3}, {-9, -9}, {320, 0}, {-10, 0}, {0, 240},
+                            {100, 100}, {2147483647, -2147483647 - 1}, {-2147483647 - 1, 5}}) {
+            Frame f = bg;
+            m.at(block.data(), fb(f), 10, 10, x, y);
+            ASSERT_EQ(f, put_by_hand(bg, block, 10, 10, x, y, m.put)) << m.name << " at " << x << "," << y;
+        }
+        // Centred at ((320 - w) >> 1, (240 - h) >> 1): one too wide or high starts at -1.
+        for (auto [w, h] : {std::pair{10, 10}, {321, 241}, {1, 1}, {640, 3}, {3, 480}, {0, 10}, {10, -4}}) {
+            auto big = numbered_pixels(std::max(w, 0), std::max(h, 0));
+            Frame f = bg;
+            m.centred(big.data(), fb(f), w, h);
+            ASSERT_EQ(f, put_by_hand(bg, big, w, h, (320 - w) >> 1, (240 - h) >> 1, m.put)) << m.name << " " << w << "x" << h;
+        }
+    }
+    Frame f = make_frame(100);
+    std::vector<uint8_t> one = {200};
+    add_block(one.data(), fb(f), 1, 1, 0, 0);
+    EXPECT_EQ(at(f, 0, 0), 44) << "adding wraps round";
 }
 
 }  // namespace

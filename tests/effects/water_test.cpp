@@ -81,6 +81,29 @@ TEST_F(Water, StepSpreadsAndDampsWithFlooringShifts) {
     EXPECT_EQ(changed(1), want);
 }
 
+TEST_F(Water, SmoothingMeetsTheNeighboursMeanHalfWayInTheInteriorOnly) {
+    // A lone height v in the other page at (x, y), the rest 0; the page itself holds u inside
+    // and 99 on its outer ring. Its neighbours get (v >> 3 + u) >> 1, the other interior u >> 1.
+    const int cases[][4] = {{160, 120, 160, 0}, {160, 120, -160, 0}, {160, 120, -1, 0}, {1, 1, 80, 7}, {0, 5, 160, -9}};
+    for (auto [x, y, v, u] : cases) {
+        SetUp();
+        height(0, x, y) = v;
+        for (int p = 0; p < FRAME_BYTES; p++) water_heights[1][p] = interior(p) ? u : 99;
+        water_smooth(1);
+        for (int p = 0; p < FRAME_BYTES; p++) {
+            int px = p % 320, py = p / 320;
+            bool neighbour = std::max(std::abs(px - x), std::abs(py - y)) == 1;
+            int want = !interior(p) ? 99 : neighbour ? ((v >> 3) + u) >> 1 : u >> 1;
+            ASSERT_EQ(water_heights[1][p], want) << px << "," << py << " from " << v << " at " << x << "," << y;
+        }
+        EXPECT_EQ(height(0, x, y), v) << "the other page is only read";
+    }
+    height(1, 100, 100) = 2147483647;  // eight of them must not overflow the sum
+    for (int p = 0; p < FRAME_BYTES; p++) water_heights[0][p] = 2147483647;
+    water_smooth(1);
+    EXPECT_EQ(height(1, 100, 100), 2147483647);
+}
+
 TEST_F(Water, SlopesBendAndShadeThePicture) {
     for (int x = 0; x < SCREEN_WIDTH; x++) water_background[100 * 320 + x] = uint8_t(x / 2);
     Frame dst = make_frame();
