@@ -58,6 +58,16 @@ void BM_Average4Filter(benchmark::State& state) {
 }
 BENCHMARK(BM_Average4Filter);
 
+// The filter above and a pass that lowers every mean but 0.
+void BM_Average4DecayFilter(benchmark::State& state) {
+    Frame src = noise(2), dst(FRAME_BYTES);
+    for (auto _ : state) {
+        average4_decay_filter(fb(src), fb(dst), FRAME_BYTES);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_Average4DecayFilter);
+
 void BM_CrossFade(benchmark::State& state) {
     Frame a = noise(3), b = noise(4), dst(FRAME_BYTES);
     for (auto _ : state) {
@@ -77,6 +87,15 @@ void BM_RadialSmear(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RadialSmear)->Args({160, 195, 4500})->Args({319, 239, 4000})->Args({240, 5, 40000});
+
+void BM_RadialSmearCopy(benchmark::State& state) {
+    Frame src = picture(SCREEN_WIDTH, SCREEN_HEIGHT), dst(FRAME_BYTES);
+    for (auto _ : state) {
+        radial_smear_copy(fb(src), fb(dst), 160, 195, 4500, 200);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_RadialSmearCopy);
 
 void BM_BlendBlit230(benchmark::State& state) {
     Frame block = picture(230, 230), dst = noise(5);
