@@ -26,7 +26,7 @@ TEST(BlendPixel, TheFastFormsGiveTheSameForEveryByte) {
                 if (blend_bytes(uint8_t(a), uint8_t(b), uint16_t(255 - f), uint16_t(f)) != blend_pixel(a, b, f))
                     FAIL() << a << " " << b << " " << f;
     Frame a = noise_frame(1), b = noise_frame(2), dst = make_frame();
-    blend_frames(fb(a), fb(b), fb(dst), FRAME_BYTES, 300);
+    blend_frames(fb(a), fb(b), fb(dst), FRAME_BYTES + 1000, 300);  // no further than the frame
     for (int p = 0; p < FRAME_BYTES; p++) ASSERT_EQ(dst[p], blend_pixel(a[p], b[p], 44)) << p;
 }
 
