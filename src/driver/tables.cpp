@@ -1,7 +1,8 @@
 #include "driver/tables.h"
 
-#include <cmath>
 #include <cstdlib>
+
+#include "math/trig.h"
 
 float* cos_table = nullptr;
 float* sin_table = nullptr;
@@ -12,9 +13,9 @@ int precalc_tables() {
     sin_table = static_cast<float*>(calloc(3600, sizeof(float)));
     if (!sin_table) return 0;
     double angle = 0.0;
-    for (int k = 0; k < 3600; k++, angle += 0.01) cos_table[k] = float(cos(angle));
+    for (int k = 0; k < 3600; k++, angle += 0.01) cos_table[k] = float(trig_cos(angle));
     angle = 0.0;
-    for (int k = 0; k < 3600; k++, angle += 0.01) sin_table[k] = float(sin(angle));
+    for (int k = 0; k < 3600; k++, angle += 0.01) sin_table[k] = float(trig_sin(angle));
     return 1;
 }
 
