@@ -5,9 +5,9 @@
 // -ffp-contract=off: a fused multiply-add would change the last bit on one platform only.
 #include "math/trig.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -126,7 +126,13 @@ double sin_or_cos(double y, double t, bool want_cos) {
     return s + (err + e + sl + cl * d + ch * sin_d + sh * cos_d);
 }
 
-int exponent_of(double x) { return int((std::bit_cast<uint64_t>(x) >> 52) & 0x7FF); }
+uint64_t bits_of(double x) {
+    uint64_t b;
+    memcpy(&b, &x, sizeof b);
+    return b;
+}
+
+int exponent_of(double x) { return int((bits_of(x) >> 52) & 0x7FF); }
 
 struct Reduced {
     int n;        // quadrant, mod 4
@@ -201,7 +207,7 @@ void mul_high128(uint64_t ah, uint64_t al, uint64_t bh, uint64_t bl, uint64_t* h
 
 // |x| ≥ MEDIUM_LIMIT, finite: x·2/π from enough words of 2/π to leave 222 bits of fraction.
 Reduced reduce_large(double x) {
-    uint64_t bits = std::bit_cast<uint64_t>(x);
+    uint64_t bits = bits_of(x);
     uint64_t m = (bits & ((uint64_t(1) << 52) - 1)) | (uint64_t(1) << 52);
     int e = exponent_of(x) - 1075;  // |x| = m · 2^e
     // Words whose products with m · 2^e are multiples of 4 do not change the quadrant: skip them.
