@@ -206,7 +206,11 @@
   }
 
   window.addEventListener('error', (e) => state.errors.push(String(e.message)));
-  window.addEventListener('unhandledrejection', (e) => state.errors.push(String(e.reason)));
+  window.addEventListener('unhandledrejection', (e) => {
+    // The program ending (exit) right after an awaited step unwinds as a rejected promise.
+    if (typeof ExitStatus === 'function' && e.reason instanceof ExitStatus) e.preventDefault();
+    else state.errors.push(String(e.reason));
+  });
 
   (async () => {
     layout();
