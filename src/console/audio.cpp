@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "console/internal.h"
+#ifdef __EMSCRIPTEN__
+#include "console/browser.h"
+#endif
 
 namespace con {
 
@@ -181,6 +184,11 @@ MDRIVER virtual_driver = make_driver("tenfold virtual-clock mixer", "tenfold-vir
                                      virtual_init, virtual_exit, virtual_update);
 MDRIVER silent_driver = make_driver("tenfold silent real-time mixer", "tenfold-silent", silent_present,
                                     silent_init, VC_Exit, silent_update);
+#ifdef __EMSCRIPTEN__
+MDRIVER browser_driver = make_driver("tenfold Web Audio mixer", "tenfold-browser", browser_audio_present,
+                                     [] { browser_audio_start(); return start_mixer(); }, VC_Exit,
+                                     browser_audio_update);
+#endif
 bool registered = false;
 
 }  // namespace
@@ -195,6 +203,9 @@ void con_audio_register() {
     if (registered) return;  // the library keeps its driver list for the whole process
     registered = true;
     MikMod_RegisterDriver(&virtual_driver);
+#ifdef __EMSCRIPTEN__
+    MikMod_RegisterDriver(&browser_driver);
+#endif
     MikMod_RegisterDriver(&silent_driver);
 }
 

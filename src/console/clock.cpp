@@ -6,6 +6,9 @@
 #include <cerrno>
 
 #include "console/internal.h"
+#ifdef __EMSCRIPTEN__
+#include "console/browser.h"
+#endif
 
 namespace con {
 
@@ -20,13 +23,27 @@ int64_t last_present_tick = -1;
 int64_t last_present_ns = 0;
 bool waited_since_present = false;
 
+// The real clock's source: the system's monotonic clock; in the browser, the audio clock.
+void monotonic_now(timespec* t) {
+#ifdef __EMSCRIPTEN__
+    int64_t ns = browser_clock_ns();
+    t->tv_sec = time_t(ns / 1000000000LL);
+    t->tv_nsec = long(ns % 1000000000LL);
+#else
+    clock_gettime(CLOCK_MONOTONIC, t);
+#endif
+}
+
 int64_t real_ns() {
     timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
+    monotonic_now(&t);
     return (t.tv_sec - real_start.tv_sec) * 1000000000LL + (t.tv_nsec - real_start.tv_nsec);
 }
 
 void sleep_until_ns(int64_t ns) {
+#ifdef __EMSCRIPTEN__
+    browser_sleep_ns(ns - real_ns());
+#else
     timespec t = real_start;
     ns += t.tv_nsec;
     t.tv_sec += ns / 1000000000LL;
@@ -34,13 +51,14 @@ void sleep_until_ns(int64_t ns) {
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
         if (con_quit_requested()) return;
     }
+#endif
 }
 
 }  // namespace
 
 void start_clock() {
     samples = 0;
-    clock_gettime(CLOCK_MONOTONIC, &real_start);
+    monotonic_now(&real_start);
     last_present_tick = -1;
     last_present_ns = 0;
 }

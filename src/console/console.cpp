@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "console/internal.h"
+#ifdef __EMSCRIPTEN__
+#include "console/browser.h"
+#endif
 
 namespace con {
 
@@ -148,6 +151,9 @@ void con_on_quit(void (*handler)(int)) { quit_handler = handler; }
 bool con_quit_requested() { return quit_status != 0; }
 
 void con_check_quit() {
+#ifdef __EMSCRIPTEN__
+    browser_breathe();  // every console call may give the page its turn (Esc comes in then)
+#endif
     if (!quit_status || quitting) return;
     quitting = true;
     if (quit_handler) quit_handler(quit_status);

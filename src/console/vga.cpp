@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "console/internal.h"
+#ifdef __EMSCRIPTEN__
+#include "console/browser.h"
+#endif
 
 unsigned char* graph_mem = nullptr;
 
@@ -57,6 +60,9 @@ void crt_update() {
 }
 
 void open_display() {
+#ifdef __EMSCRIPTEN__
+    display = open_browser_display();  // the page's canvas is the only display there
+#else
     const std::string& v = settings.video;
     bool want_window = v == "window" || (v == "auto" && (getenv("DISPLAY") || getenv("WAYLAND_DISPLAY")));
     if (want_window) display = open_window_display(settings.scale);
@@ -68,6 +74,7 @@ void open_display() {
         if (!display && v == "terminal")
             fprintf(stderr, "tenfold: standard output is not a terminal, playing without a picture\n");
     }
+#endif
 }
 
 void close_display() { display.reset(); }

@@ -1,7 +1,10 @@
+#include <cstdlib>
+
 #include "console/console.h"
 #include "driver/demo.h"
 
 int main() {
     console_start();
-    return demo_main();
+    // exit, not return: in the browser a main that has slept (Asyncify) returns to nobody.
+    exit(demo_main());
 }

@@ -12,6 +12,10 @@
 #include <cstdlib>
 #include <string>
 
+#ifdef __EMSCRIPTEN__
+#include "console/browser.h"
+#endif
+
 extern char** environ;
 
 namespace {
@@ -43,6 +47,9 @@ bool is_dir(const std::string& path) {
 }
 
 int run_tar(const std::string& archive, const std::string& dir) {
+#ifdef __EMSCRIPTEN__
+    return con::browser_untar(archive.c_str(), dir.c_str());  // no processes in a browser
+#else
     const char* argv[] = {"tar", "-xzf", archive.c_str(), "-C", dir.c_str(), nullptr};
     pid_t pid;
     if (posix_spawnp(&pid, "tar", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
@@ -51,6 +58,7 @@ int run_tar(const std::string& archive, const std::string& dir) {
         if (errno != EINTR) return -1;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
 }
 
 int remove_entry(const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }

@@ -1,6 +1,6 @@
 #include "engine3d/camera.h"
 
-#include <cmath>
+#include "math/trig.h"
 
 namespace {
 
@@ -10,8 +10,8 @@ void rotate_move(Matrix3* orientation, Vec3* position, float angle_x, float angl
     Matrix3 r;
     // Sines and cosines in double precision, each rounded to float.
     const double a1 = angle_x, a2 = angle_y, a3 = angle_z;
-    matrix_from_angles(&r, float(std::sin(a1)), float(std::sin(a2)), float(std::sin(a3)),
-                       float(std::cos(a1)), float(std::cos(a2)), float(std::cos(a3)));
+    matrix_from_angles(&r, float(trig_sin(a1)), float(trig_sin(a2)), float(trig_sin(a3)),
+                       float(trig_cos(a1)), float(trig_cos(a2)), float(trig_cos(a3)));
     matrix_multiply(orientation, &r);
     const float* m = orientation->m;
     position->x += dx * m[0] + dy * m[1] + dz * m[2];

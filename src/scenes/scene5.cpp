@@ -4,7 +4,6 @@
 // The picture is composed in aux_buf2; frame_buf is only the renderer's target.
 #include <mikmod.h>
 
-#include <cmath>
 #include <cstring>
 
 #include "assets/catalogue.h"
@@ -14,6 +13,7 @@
 #include "engine3d/camera.h"
 #include "engine3d/render.h"
 #include "engine3d/transform.h"
+#include "math/trig.h"
 #include "music/music.h"
 #include "scenes/scenes.h"
 #include "video/palette.h"
@@ -65,10 +65,10 @@ void scene5(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer* aux_buf2) {
     bool done = false;
     do {
         draw_sprite_centered(img_wbd, water_background, SCREEN_WIDTH, SCREEN_HEIGHT);
-        int x1 = int(140 * std::cos(double(phase_b)) + 160);
-        int y1 = int(100 * std::sin(double(phase_b)) + 120);
-        int x2 = int(140 * std::cos(double(phase_a)) + 160);
-        int y2 = int(100 * std::sin(double(phase_a)) + 120);
+        int x1 = int(140 * trig_cos(double(phase_b)) + 160);
+        int y1 = int(100 * trig_sin(double(phase_b)) + 120);
+        int x2 = int(140 * trig_cos(double(phase_a)) + 160);
+        int y2 = int(100 * trig_sin(double(phase_a)) + 120);
         phase_b = float(phase_b + 0.024);
         phase_a = float(phase_a - 0.024);
         water_add_drop(x1, y1, 2, -1000, page);
