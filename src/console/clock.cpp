@@ -1,4 +1,5 @@
 // The two clocks. Real: the system clock, and the retrace wait sleeps until the next 60 Hz tick.
+// A loop that keeps polling the real clock without presenting sleeps between its readings.
 // Virtual: time made of audio samples at 44100 Hz from a fixed time of day; only mixing, the
 // retrace wait and sleeps move it, so a run is the same on every machine and as fast as the CPU.
 #include <time.h>
@@ -19,6 +20,11 @@ timespec real_start{};     // real clock, monotonic
 int64_t last_present_tick = -1;
 int64_t last_present_ns = 0;
 bool waited_since_present = false;
+int polls_since_present = 0;  // clock readings since the last presentation or sleep
+
+// A frame reads the clock once or twice; more readings with nothing presented are a waiting loop.
+constexpr int POLLS_PER_FRAME = 2;
+constexpr int64_t POLL_SLEEP_NS = 1000000;
 
 int64_t real_ns() {
     timespec t;
@@ -36,6 +42,15 @@ void sleep_until_ns(int64_t ns) {
     }
 }
 
+// Gives the processor away for a millisecond, or until the next tick if that comes sooner, so
+// the CRT still scans out every tick and the loop's reading is fresh.
+void sleep_between_polls() {
+    int64_t now = real_ns();
+    int64_t next_tick = (now * TICK_RATE / 1000000000LL + 1) * 1000000000LL / TICK_RATE;
+    sleep_until_ns(now + POLL_SLEEP_NS < next_tick ? now + POLL_SLEEP_NS : next_tick);
+    waited_since_present = true;
+}
+
 }  // namespace
 
 void start_clock() {
@@ -43,6 +58,7 @@ void start_clock() {
     clock_gettime(CLOCK_MONOTONIC, &real_start);
     last_present_tick = -1;
     last_present_ns = 0;
+    polls_since_present = 0;
 }
 
 int64_t virtual_samples() { return samples; }
@@ -78,6 +94,7 @@ double con_seconds() {
 int con_gettimeofday(struct timeval* tv) {
     con_check_quit();
     if (!con_virtual_clock()) {
+        if (++polls_since_present > POLLS_PER_FRAME) sleep_between_polls();
         crt_update();
         return gettimeofday(tv, nullptr);
     }
@@ -90,6 +107,7 @@ int con_gettimeofday(struct timeval* tv) {
 void con_usleep(unsigned microseconds) {
     con_check_quit();
     waited_since_present = true;
+    polls_since_present = 0;
     if (con_virtual_clock()) {
         advance_virtual(samples + (int64_t(microseconds) * MIX_RATE + 999999) / 1000000);
     } else {
@@ -108,7 +126,7 @@ void vga_waitretrace() {
     int64_t missed = 0;
     if (con_virtual_clock()) {
         target = samples / SAMPLES_PER_TICK + 1;
-        retrace_pending = true;
+        hold_retrace(target);
         advance_virtual(target * SAMPLES_PER_TICK);
     } else {
         int64_t now = real_ns();
@@ -118,11 +136,12 @@ void vga_waitretrace() {
         bool frame_work = !waited_since_present && now - last_present_ns < 250000000LL;
         if (last_present_tick >= 0 && frame_work && target > last_present_tick + 1)
             missed = target - (last_present_tick + 1);
-        retrace_pending = true;
+        hold_retrace(target);
         sleep_until_ns(target * 1000000000LL / TICK_RATE);
         last_present_ns = real_ns();
     }
     last_present_tick = target;
     waited_since_present = false;
+    polls_since_present = 0;
     count_presentation(missed);
 }
