@@ -1,6 +1,7 @@
 // Settings, start, the user's requests to quit, and the run statistics.
 #include <mikmod.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <climits>
@@ -82,10 +83,12 @@ void write_stats() {
         return;
     }
     SceneStats end = snapshot(0);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
     fprintf(f, "{\"clock\": \"%s\", \"frames\": %lld, \"ticks\": %lld, \"missed_ticks\": %lld, "
-               "\"cpu_seconds\": %.3f, \"seconds\": %.6f, \"scenes\": [",
+               "\"cpu_seconds\": %.3f, \"seconds\": %.6f, \"peak_rss_kb\": %ld, \"scenes\": [",
             con_virtual_clock() ? "virtual" : "real", (long long)end.frames, (long long)end.ticks,
-            (long long)end.missed, end.cpu, end.seconds);
+            (long long)end.missed, end.cpu, end.seconds, usage.ru_maxrss);
     for (size_t i = 0; i < marks.size(); i++) {
         const SceneStats& a = marks[i];
         const SceneStats& b = i + 1 < marks.size() ? marks[i + 1] : end;
