@@ -2,7 +2,11 @@
 // A loop that keeps polling the real clock without presenting sleeps between its readings.
 // Virtual: time made of audio samples at 44100 Hz from a fixed time of day; only mixing, the
 // retrace wait and sleeps move it, so a run is the same on every machine and as fast as the CPU.
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -25,6 +29,7 @@ int polls_since_present = 0;  // clock readings since the last presentation or s
 // A frame reads the clock once or twice; more readings with nothing presented are a waiting loop.
 constexpr int POLLS_PER_FRAME = 2;
 constexpr int64_t POLL_SLEEP_NS = 1000000;
+constexpr uint64_t SHORT_SLICE_NS = 100000;  // the shortest the kernel grants
 
 int64_t real_ns() {
     timespec t;
@@ -51,6 +56,29 @@ void sleep_between_polls() {
     waited_since_present = true;
 }
 
+// The retrace wait wakes the show 60 times a second, and a wakeup that waits behind CPU-bound
+// neighbours for a whole tick misses a retrace. A short time slice asks the fair scheduler
+// (EEVDF, Linux 6.12 on) to let the waking show preempt them; any user may ask, the nice value
+// stays. Real-time scheduling, where the show gets it, replaces this.
+void ask_for_short_slice() {
+    struct {  // the kernel's struct sched_attr, whose header clashes with the C library's
+        uint32_t size, sched_policy;
+        uint64_t sched_flags;
+        int32_t sched_nice;
+        uint32_t sched_priority;
+        uint64_t sched_runtime, sched_deadline, sched_period;
+        uint32_t sched_util_min, sched_util_max;
+    } attr{};
+    attr.size = sizeof attr;
+    attr.sched_policy = SCHED_OTHER;
+    errno = 0;
+    int nice_value = getpriority(PRIO_PROCESS, 0);
+    if (errno != 0) return;
+    attr.sched_nice = nice_value;
+    attr.sched_runtime = SHORT_SLICE_NS;
+    syscall(SYS_sched_setattr, 0, &attr, 0);  // older kernels ignore the slice or refuse: no change
+}
+
 }  // namespace
 
 void start_clock() {
@@ -59,6 +87,7 @@ void start_clock() {
     last_present_tick = -1;
     last_present_ns = 0;
     polls_since_present = 0;
+    if (!con_virtual_clock()) ask_for_short_slice();
 }
 
 int64_t virtual_samples() { return samples; }
