@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +19,7 @@ void start_clock();
 
 namespace {
 
-volatile sig_atomic_t quit_status = 0;
+std::atomic<int> quit_status{0};  // set by signal handlers and the window's thread
 bool quitting = false;
 void (*quit_handler)(int) = nullptr;
 bool started = false;
