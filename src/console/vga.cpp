@@ -34,8 +34,9 @@ namespace {
 
 #if defined(__x86_64__) && defined(__GNUC__)
 // Where the processor has AVX-512 byte permutes (VBMI, which the pixel kernels' AVX-512 form does
-// not assume, and which no compiler uses for a table lookup by itself): 64 pixels at a time look up each component in a 256-byte table held in four
-// registers, and the three components are interleaved into 192 bytes.
+// not assume, and which no compiler uses for a table lookup by itself): 64 pixels at a time look
+// up each component in a 256-byte table held in four registers, and the three components are
+// interleaved into 192 bytes.
 __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void lookup_rgb24_vbmi(const uint8_t* indices,
                                                                              const uint32_t* colours,
                                                                              uint8_t* rgb, int n) {

@@ -138,8 +138,10 @@ struct WindowDisplay : Display {
         void* pixels;
         int pitch;
         if (SDL_LockTexture(texture, nullptr, &pixels, &pitch) != 0) return;
-        for (int y = 0; y < SCAN_HEIGHT; y++)
-            lookup_row(indices + y * SCAN_WIDTH, native, reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + y * pitch));
+        for (int y = 0; y < SCAN_HEIGHT; y++) {
+            auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + y * pitch);
+            lookup_row(indices + y * SCAN_WIDTH, native, row);
+        }
         SDL_UnlockTexture(texture);
         present();
     }
