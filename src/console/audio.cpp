@@ -24,7 +24,6 @@ namespace {
 
 constexpr int64_t IDLE_STEP = MIX_RATE / 300;  // an update with nothing to mix moves time this far
 constexpr int64_t MAX_BLOCK = 4096;            // samples per mixing call
-constexpr int64_t MAX_CATCH_UP = MIX_RATE / 4; // the silent driver mixes at most this per update
 
 int64_t mixed = 0;  // samples mixed since the driver started
 FILE* wav = nullptr;
@@ -132,7 +131,9 @@ void silent_update() {
         silent_last.tv_nsec -= 1000000000L;
         silent_last.tv_sec++;
     }
-    mix(n < MAX_CATCH_UP ? n : MAX_CATCH_UP, false);
+    // After a stall the song catches up with the clock, as it would on a sound card that kept
+    // playing; mix() works through it in blocks.
+    mix(n, false);
 }
 
 int reset_mixer() {

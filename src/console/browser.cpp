@@ -82,21 +82,26 @@ void report_frame(const ScanFrame& f) {
 }
 
 struct BrowserDisplay : Display {
-    std::vector<uint8_t> rgba = std::vector<uint8_t>(SCAN_WIDTH * SCAN_HEIGHT * 4, 255);
+    std::vector<uint32_t> rgba = std::vector<uint32_t>(SCAN_WIDTH * SCAN_HEIGHT);
     int scene = -1;
 
-    void show(const uint8_t* rgb) override {
-        for (int p = 0; p < SCAN_WIDTH * SCAN_HEIGHT; p++) memcpy(&rgba[4 * p], rgb + 3 * p, 3);
-        page_draw(rgba.data());
+    // The canvas takes red, green, blue, alpha bytes: 0xAABBGGRR as a little-endian word.
+    void show_indexed(const uint8_t* indices, const uint32_t* colours) override {
+        for (int p = 0; p < SCAN_WIDTH * SCAN_HEIGHT; p++) {
+            uint32_t c = colours[indices[p]];
+            rgba[p] = 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+        }
+        page_draw(reinterpret_cast<const uint8_t*>(rgba.data()));
+    }
+
+    bool poll() override {
         if (con_current_scene() != scene) {
             scene = con_current_scene();
             page_scene(scene);
         }
         if (MODULE* m = Player_GetModule()) page_song(int(m->sngpos) * 65536 + m->patpos);
-    }
-
-    void poll() override {
         if (page_take_quit()) request_quit(1);
+        return false;
     }
 };
 

@@ -1,7 +1,12 @@
 // The two clocks. Real: the system clock, and the retrace wait sleeps until the next 60 Hz tick.
+// A loop that keeps polling the real clock without presenting sleeps between its readings.
 // Virtual: time made of audio samples at 44100 Hz from a fixed time of day; only mixing, the
 // retrace wait and sleeps move it, so a run is the same on every machine and as fast as the CPU.
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -22,6 +27,12 @@ timespec real_start{};     // real clock, monotonic
 int64_t last_present_tick = -1;
 int64_t last_present_ns = 0;
 bool waited_since_present = false;
+int polls_since_present = 0;  // clock readings since the last presentation or sleep
+
+// A frame reads the clock once or twice; more readings with nothing presented are a waiting loop.
+constexpr int POLLS_PER_FRAME = 2;
+constexpr int64_t POLL_SLEEP_NS = 1000000;
+constexpr uint64_t SHORT_SLICE_NS = 100000;  // the shortest the kernel grants
 
 // The real clock's source: the system's monotonic clock; in the browser, the audio clock.
 void monotonic_now(timespec* t) {
@@ -54,6 +65,40 @@ void sleep_until_ns(int64_t ns) {
 #endif
 }
 
+// Gives the processor away for a millisecond, or until the next tick if that comes sooner, so
+// the CRT still scans out every tick and the loop's reading is fresh.
+void sleep_between_polls() {
+    int64_t now = real_ns();
+    int64_t next_tick = (now * TICK_RATE / 1000000000LL + 1) * 1000000000LL / TICK_RATE;
+    sleep_until_ns(now + POLL_SLEEP_NS < next_tick ? now + POLL_SLEEP_NS : next_tick);
+    waited_since_present = true;
+}
+
+// The retrace wait wakes the show 60 times a second, and a wakeup that waits behind CPU-bound
+// neighbours for a whole tick misses a retrace. A short time slice asks the fair scheduler
+// (EEVDF, Linux 6.12 on) to let the waking show preempt them; any user may ask, the nice value
+// stays. Real-time scheduling, where the show gets it, replaces this.
+void ask_for_short_slice() {
+#ifdef SYS_sched_setattr  // not in every C library (none in the browser)
+    struct {  // the kernel's struct sched_attr, whose header clashes with the C library's
+        uint32_t size, sched_policy;
+        uint64_t sched_flags;
+        int32_t sched_nice;
+        uint32_t sched_priority;
+        uint64_t sched_runtime, sched_deadline, sched_period;
+        uint32_t sched_util_min, sched_util_max;
+    } attr{};
+    attr.size = sizeof attr;
+    attr.sched_policy = SCHED_OTHER;
+    errno = 0;
+    int nice_value = getpriority(PRIO_PROCESS, 0);
+    if (errno != 0) return;
+    attr.sched_nice = nice_value;
+    attr.sched_runtime = SHORT_SLICE_NS;
+    syscall(SYS_sched_setattr, 0, &attr, 0);  // older kernels ignore the slice or refuse: no change
+#endif
+}
+
 }  // namespace
 
 void start_clock() {
@@ -61,6 +106,8 @@ void start_clock() {
     monotonic_now(&real_start);
     last_present_tick = -1;
     last_present_ns = 0;
+    polls_since_present = 0;
+    if (!con_virtual_clock()) ask_for_short_slice();
 }
 
 int64_t virtual_samples() { return samples; }
@@ -96,6 +143,7 @@ double con_seconds() {
 int con_gettimeofday(struct timeval* tv) {
     con_check_quit();
     if (!con_virtual_clock()) {
+        if (++polls_since_present > POLLS_PER_FRAME) sleep_between_polls();
         crt_update();
         return gettimeofday(tv, nullptr);
     }
@@ -108,6 +156,7 @@ int con_gettimeofday(struct timeval* tv) {
 void con_usleep(unsigned microseconds) {
     con_check_quit();
     waited_since_present = true;
+    polls_since_present = 0;
     if (con_virtual_clock()) {
         advance_virtual(samples + (int64_t(microseconds) * MIX_RATE + 999999) / 1000000);
     } else {
@@ -126,7 +175,7 @@ void vga_waitretrace() {
     int64_t missed = 0;
     if (con_virtual_clock()) {
         target = samples / SAMPLES_PER_TICK + 1;
-        retrace_pending = true;
+        hold_retrace(target);
         advance_virtual(target * SAMPLES_PER_TICK);
     } else {
         int64_t now = real_ns();
@@ -136,11 +185,12 @@ void vga_waitretrace() {
         bool frame_work = !waited_since_present && now - last_present_ns < 250000000LL;
         if (last_present_tick >= 0 && frame_work && target > last_present_tick + 1)
             missed = target - (last_present_tick + 1);
-        retrace_pending = true;
+        hold_retrace(target);
         sleep_until_ns(target * 1000000000LL / TICK_RATE);
         last_present_ns = real_ns();
     }
     last_present_tick = target;
     waited_since_present = false;
+    polls_since_present = 0;
     count_presentation(missed);
 }

@@ -1,8 +1,10 @@
 // Settings, start, the user's requests to quit, and the run statistics.
 #include <mikmod.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +22,7 @@ void start_clock();
 
 namespace {
 
-volatile sig_atomic_t quit_status = 0;
+std::atomic<int> quit_status{0};  // set by signal handlers and the window's thread
 bool quitting = false;
 void (*quit_handler)(int) = nullptr;
 bool started = false;
@@ -85,10 +87,12 @@ void write_stats() {
         return;
     }
     SceneStats end = snapshot(0);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
     fprintf(f, "{\"clock\": \"%s\", \"frames\": %lld, \"ticks\": %lld, \"missed_ticks\": %lld, "
-               "\"cpu_seconds\": %.3f, \"seconds\": %.6f, \"scenes\": [",
+               "\"cpu_seconds\": %.3f, \"seconds\": %.6f, \"peak_rss_kb\": %ld, \"scenes\": [",
             con_virtual_clock() ? "virtual" : "real", (long long)end.frames, (long long)end.ticks,
-            (long long)end.missed, end.cpu, end.seconds);
+            (long long)end.missed, end.cpu, end.seconds, usage.ru_maxrss);
     for (size_t i = 0; i < marks.size(); i++) {
         const SceneStats& a = marks[i];
         const SceneStats& b = i + 1 < marks.size() ? marks[i + 1] : end;

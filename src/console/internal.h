@@ -13,10 +13,15 @@ constexpr int TICK_RATE = 60;
 constexpr int64_t SAMPLES_PER_TICK = MIX_RATE / TICK_RATE;  // 735
 
 // A place the scanned-out frames go to.
+// The CRT hands a display a picture only when it differs from the last one it handed it.
 struct Display {
     virtual ~Display() = default;
-    virtual void show(const uint8_t* rgb) = 0;  // 320 x 240 x 3
-    virtual void poll() = 0;                    // input and window events
+    // A new picture: 320 x 240 palette indices and the DAC's 256 colours as 0xRRGGBB, 8-bit. By
+    // default it goes to show() as 320 x 240 x (red, green, blue).
+    virtual void show_indexed(const uint8_t* indices, const uint32_t* colours);
+    virtual void show(const uint8_t*) {}
+    // Input and window events; true if the display needs the picture again (resized, exposed).
+    virtual bool poll() = 0;
 };
 std::unique_ptr<Display> open_window_display(int scale);
 // The terminal display on standard output; null if standard output is not a terminal.
@@ -43,9 +48,16 @@ void advance_virtual(int64_t samples);  // moves the virtual clock forward to th
 int64_t virtual_samples();
 double cpu_seconds();
 
-// CRT: scans out every tick the clock has passed, unless a retrace is pending.
+// CRT: scans out every tick the clock has passed, holding the tick of a pending retrace for the
+// display start that follows it.
 void crt_update();
-extern bool retrace_pending;
+void hold_retrace(int64_t tick);
+// Palette indices through colours (0xRRGGBB) to red, green, blue bytes, in the fastest form the
+// processor runs; the plain form gives the same bytes everywhere.
+void lookup_rgb24(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb, int n);
+void lookup_rgb24_plain(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb, int n);
+// Puts what was written through a several-plane write window into the enabled planes.
+void sync_write_window();
 void open_display();
 void close_display();
 

@@ -2,10 +2,15 @@
 // start, and the CRT that scans the visible page out through the DAC at every retrace tick.
 #include <unistd.h>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include <cstring>
 #include <vector>
 
 #include "console/internal.h"
+#include "console/kernel.h"
 #ifdef __EMSCRIPTEN__
 #include "console/browser.h"
 #endif
@@ -15,48 +20,230 @@ unsigned char* graph_mem = nullptr;
 namespace con {
 
 Vga vga;
-bool retrace_pending = false;
+
+// Palette indices to red, green, blue bytes. The plain form writes each pixel's three bytes as one
+// 4-byte store that the next pixel's overwrites in part.
+void lookup_rgb24_plain(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb, int n) {
+    uint32_t in_order[256];  // red, green, blue as the first bytes of a little-endian word
+    for (int e = 0; e < 256; e++) {
+        uint32_t x = colours[e];
+        in_order[e] = (x >> 16) | (x & 0xFF00) | (x & 0xFF) << 16;
+    }
+    for (int i = 0; i < n - 1; i++) memcpy(rgb + 3 * i, &in_order[indices[i]], 4);
+    if (n > 0) memcpy(rgb + 3 * (n - 1), &in_order[indices[n - 1]], 3);
+}
 
 namespace {
 
-std::unique_ptr<Display> display;
-std::function<void(const ScanFrame&)> frame_hook;
-int64_t ticks_scanned = 0;
-uint8_t discard_plane[VGA_PLANE_SIZE];  // the window when the Map Mask enables no plane
-
-void select_planes(int mask) {
-    vga.map_mask = mask & 0xF;
-    // The show enables one plane at a time; with several, the window reaches the lowest.
-    graph_mem = discard_plane;
-    for (int p = 0; p < 4; p++) {
-        if (vga.map_mask & (1 << p)) {
-            graph_mem = vga.planes[p];
-            break;
+#if defined(__x86_64__) && defined(__GNUC__)
+// Where the processor has AVX-512 byte permutes (VBMI, which the pixel kernels' AVX-512 form does
+// not assume, and which no compiler uses for a table lookup by itself): 64 pixels at a time look
+// up each component in a 256-byte table held in four registers, and the three components are
+// interleaved into 192 bytes.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void lookup_rgb24_vbmi(const uint8_t* indices,
+                                                                             const uint32_t* colours,
+                                                                             uint8_t* rgb, int n) {
+    alignas(64) uint8_t table[3][256];
+    for (int e = 0; e < 256; e++)
+        for (int c = 0; c < 3; c++) table[c][e] = uint8_t(colours[e] >> (16 - 8 * c));
+    __m512i t[3][4];
+    for (int c = 0; c < 3; c++)
+        for (int q = 0; q < 4; q++) t[c][q] = _mm512_load_si512(table[c] + 64 * q);
+    // Output byte 64j + m is component (64j + m) % 3 of pixel (64j + m) / 3: red and green come
+    // from one two-register permute, blue is merged in under a mask.
+    alignas(64) uint8_t red_green[3][64], blue[3][64];
+    __mmask64 blue_lanes[3] = {0, 0, 0};
+    for (int j = 0; j < 3; j++)
+        for (int m = 0; m < 64; m++) {
+            int o = 64 * j + m, pixel = o / 3, c = o % 3;
+            red_green[j][m] = uint8_t(c == 1 ? 64 + pixel : pixel);
+            blue[j][m] = uint8_t(pixel);
+            if (c == 2) blue_lanes[j] |= __mmask64(1) << m;
+        }
+    __m512i rg_order[3], b_order[3];
+    for (int j = 0; j < 3; j++) {
+        rg_order[j] = _mm512_load_si512(red_green[j]);
+        b_order[j] = _mm512_load_si512(blue[j]);
+    }
+    int i = 0;
+    for (; i + 64 <= n; i += 64) {
+        __m512i ix = _mm512_loadu_si512(indices + i);
+        __mmask64 high = _mm512_movepi8_mask(ix);  // index bit 7: the upper half of a table
+        __m512i v[3];
+        for (int c = 0; c < 3; c++)
+            v[c] = _mm512_mask_blend_epi8(high, _mm512_permutex2var_epi8(t[c][0], ix, t[c][1]),
+                                          _mm512_permutex2var_epi8(t[c][2], ix, t[c][3]));
+        for (int j = 0; j < 3; j++) {
+            __m512i out = _mm512_permutex2var_epi8(v[0], rg_order[j], v[1]);
+            out = _mm512_mask_permutexvar_epi8(out, blue_lanes[j], b_order[j], v[2]);
+            _mm512_storeu_si512(rgb + 3 * i + 64 * j, out);
         }
     }
+    lookup_rgb24_plain(indices + i, colours, rgb + 3 * i, n - i);
 }
+#endif
 
-void scan_tick(int64_t tick) {
-    static std::vector<uint8_t> indices(SCAN_WIDTH * SCAN_HEIGHT), rgb(SCAN_WIDTH * SCAN_HEIGHT * 3);
-    con_scan_out(indices.data(), rgb.data());
-    if (display) display->show(rgb.data());
-    if (frame_hook) frame_hook(ScanFrame{tick, indices.data(), vga.dac, rgb.data()});
+// Chosen once, at the first scan-out, as the pixel kernels choose their form at start.
+void (*pick_lookup_rgb24())(const uint8_t*, const uint32_t*, uint8_t*, int) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw")) return lookup_rgb24_vbmi;
+#endif
+    return lookup_rgb24_plain;
 }
 
 }  // namespace
 
+void lookup_rgb24(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb, int n) {
+    static const auto kernel = pick_lookup_rgb24();
+    kernel(indices, colours, rgb, n);
+}
+
+void Display::show_indexed(const uint8_t* indices, const uint32_t* colours) {
+    static std::vector<uint8_t> rgb(SCAN_WIDTH * SCAN_HEIGHT * 3);
+    lookup_rgb24(indices, colours, rgb.data(), SCAN_WIDTH * SCAN_HEIGHT);
+    show(rgb.data());
+}
+
+namespace {
+
+bool retrace_pending = false;
+std::unique_ptr<Display> display;
+std::function<void(const ScanFrame&)> frame_hook;
+int64_t ticks_scanned = 0;
+int64_t retrace_tick = 0;  // the tick a pending retrace holds for the display start that follows
+uint8_t discard_plane[VGA_PLANE_SIZE];  // the window when the Map Mask enables no plane
+
+// With several planes enabled, graph_mem is a write window that starts as a copy of the lowest
+// enabled plane; at the next console call (a port write, the CRT's next look, a scan-out) every
+// byte that differs from that copy goes to every enabled plane. Limits of a plain pointer: a
+// write of the value the lowest plane already holds at that byte is not seen, so it does not
+// reach the other planes; reads see the lowest plane (as if Read Map Select chose it) plus the
+// window's own writes; and the planes change at that next call, not at the store.
+uint8_t write_window[VGA_PLANE_SIZE];
+uint8_t window_base[VGA_PLANE_SIZE];  // what the window held when it was last synchronised
+bool window_open = false;
+
+void select_planes(int mask) {
+    sync_write_window();
+    vga.map_mask = mask & 0xF;
+    int enabled = __builtin_popcount(unsigned(vga.map_mask));
+    window_open = enabled > 1;
+    if (enabled == 0) {
+        graph_mem = discard_plane;
+    } else if (enabled == 1) {
+        graph_mem = vga.planes[__builtin_ctz(unsigned(vga.map_mask))];
+    } else {
+        memcpy(write_window, vga.planes[__builtin_ctz(unsigned(vga.map_mask))], VGA_PLANE_SIZE);
+        memcpy(window_base, write_window, VGA_PLANE_SIZE);
+        graph_mem = write_window;
+    }
+}
+
+// The visible page as linear palette indices: pixel 4k + p is byte display start / 4 + k of
+// plane p, wrapping at the end of the planes.
+PIXEL_KERNEL void interleave_planes(const uint8_t* p0, const uint8_t* p1, const uint8_t* p2, const uint8_t* p3,
+                                    uint8_t* out, int n) {
+    for (int k = 0; k < n; k++) {
+        uint32_t v = uint32_t(p0[k]) | uint32_t(p1[k]) << 8 | uint32_t(p2[k]) << 16 | uint32_t(p3[k]) << 24;
+        memcpy(out + 4 * k, &v, 4);
+    }
+}
+
+void scan_indices(uint8_t* indices) {
+    constexpr int PAGE = SCAN_WIDTH * SCAN_HEIGHT / 4;
+    int base = vga.display_start / 4;
+    int first = VGA_PLANE_SIZE - base < PAGE ? VGA_PLANE_SIZE - base : PAGE;
+    interleave_planes(vga.planes[0] + base, vga.planes[1] + base, vga.planes[2] + base, vga.planes[3] + base,
+                      indices, first);
+    interleave_planes(vga.planes[0], vga.planes[1], vga.planes[2], vga.planes[3], indices + 4 * first,
+                      PAGE - first);
+}
+
+// The DAC's 6-bit entries as 8-bit 0xRRGGBB, v << 2 | v >> 4 per component.
+void dac_colours(uint32_t* colours) {
+    for (int e = 0; e < 256; e++) {
+        uint32_t c = 0;
+        for (int k = 0; k < 3; k++) {
+            uint32_t d = vga.dac[e * 3 + k];
+            c = c << 8 | (d << 2 | d >> 4);
+        }
+        colours[e] = c;
+    }
+}
+
+struct Scan {
+    std::vector<uint8_t> indices = std::vector<uint8_t>(SCAN_WIDTH * SCAN_HEIGHT);
+    std::vector<uint8_t> rgb = std::vector<uint8_t>(SCAN_WIDTH * SCAN_HEIGHT * 3);
+    uint32_t colours[256];
+    std::vector<uint8_t> shown = std::vector<uint8_t>(SCAN_WIDTH * SCAN_HEIGHT);  // last picture on the display
+    uint8_t shown_dac[768];
+    bool show_again = true;  // the display has no picture, or asked for it again
+};
+Scan scan;
+
+// True if the visible page or the DAC differ from what the display shows.
+bool picture_changed() {
+    if (!scan.show_again && scan.shown == scan.indices && memcmp(scan.shown_dac, vga.dac, 768) == 0) return false;
+    scan.shown = scan.indices;
+    memcpy(scan.shown_dac, vga.dac, 768);
+    scan.show_again = false;
+    return true;
+}
+
+void scan_tick(int64_t tick) {
+    scan_indices(scan.indices.data());
+    dac_colours(scan.colours);
+    if (display && picture_changed()) display->show_indexed(scan.indices.data(), scan.colours);
+    if (frame_hook) {
+        lookup_rgb24(scan.indices.data(), scan.colours, scan.rgb.data(), SCAN_WIDTH * SCAN_HEIGHT);
+        frame_hook(ScanFrame{tick, scan.indices.data(), vga.dac, scan.rgb.data()});
+    }
+}
+
+}  // namespace
+
+void sync_write_window() {
+    if (!window_open) return;
+    constexpr int BLOCK = 64;
+    for (int at = 0; at < VGA_PLANE_SIZE; at += BLOCK) {
+        if (memcmp(write_window + at, window_base + at, BLOCK) == 0) continue;
+        for (int k = at; k < at + BLOCK; k++) {
+            if (write_window[k] == window_base[k]) continue;
+            for (int p = 0; p < 4; p++)
+                if (vga.map_mask & (1 << p)) vga.planes[p][k] = write_window[k];
+            window_base[k] = write_window[k];
+        }
+    }
+}
+
+// The CRT scans the visible page at every tick the clock has passed. A retrace the show waited
+// for holds its tick for the display start that follows; once the clock has gone past that tick
+// without one, the old page goes on showing, as on a CRT.
 void crt_update() {
-    if (retrace_pending) return;
+    sync_write_window();
     int64_t now = now_ticks();
-    if (now <= ticks_scanned) return;
+    int64_t last = now;
+    if (retrace_pending) {
+        if (now > retrace_tick)
+            retrace_pending = false;
+        else
+            last = retrace_tick - 1;
+    }
+    if (last <= ticks_scanned) return;
     note_song_position();
     if (vga.mode == G320x240x256 && (display || frame_hook)) {
         // The virtual clock hands every tick to the hook; a real display only wants the newest.
-        int64_t first = (frame_hook && con_virtual_clock()) ? ticks_scanned + 1 : now;
-        for (int64_t t = first; t <= now; t++) scan_tick(t);
+        int64_t first = (frame_hook && con_virtual_clock()) ? ticks_scanned + 1 : last;
+        for (int64_t t = first; t <= last; t++) scan_tick(t);
     }
-    ticks_scanned = now;
-    if (display) display->poll();
+    ticks_scanned = last;
+    if (display && display->poll()) scan.show_again = true;
+}
+
+void hold_retrace(int64_t tick) {
+    retrace_pending = true;
+    retrace_tick = tick;
 }
 
 void open_display() {
@@ -86,21 +273,11 @@ using namespace con;
 void con_set_frame_hook(std::function<void(const ScanFrame&)> hook) { frame_hook = std::move(hook); }
 
 void con_scan_out(uint8_t* indices, uint8_t* rgb) {
-    uint8_t lut[256][3];
-    for (int e = 0; e < 256; e++)
-        for (int c = 0; c < 3; c++) {
-            uint8_t d = vga.dac[e * 3 + c];
-            lut[e][c] = uint8_t(d << 2 | d >> 4);
-        }
-    int base = vga.display_start / 4;
-    for (int k = 0; k < SCAN_WIDTH * SCAN_HEIGHT / 4; k++) {
-        int at = (base + k) & (VGA_PLANE_SIZE - 1);
-        for (int p = 0; p < 4; p++) {
-            uint8_t v = vga.planes[p][at];
-            indices[4 * k + p] = v;
-            memcpy(rgb + 3 * (4 * k + p), lut[v], 3);
-        }
-    }
+    sync_write_window();
+    uint32_t colours[256];
+    dac_colours(colours);
+    scan_indices(indices);
+    lookup_rgb24(indices, colours, rgb, SCAN_WIDTH * SCAN_HEIGHT);
 }
 
 int vga_init() {
@@ -109,6 +286,7 @@ int vga_init() {
 }
 
 int vga_setmode(int mode) {
+    sync_write_window();
     if (mode == G320x240x256) {
         memset(vga.planes, 0, sizeof vga.planes);
         memset(vga.dac, 0, sizeof vga.dac);
@@ -117,11 +295,14 @@ int vga_setmode(int mode) {
         select_planes(0xF);
         vga.mode = mode;
         if (!display) open_display();
+        scan.show_again = true;
+        retrace_pending = false;
         ticks_scanned = now_ticks() - 1;  // the new mode shows at once
         crt_update();
     } else {
         vga.mode = TEXT;
         close_display();
+        window_open = false;
         graph_mem = nullptr;
     }
     return 0;
@@ -146,6 +327,7 @@ int vga_getpalvec(int start, int num, int* pal) {
 }
 
 void port_out(int port, int value) {
+    sync_write_window();
     value &= 0xFF;
     switch (port) {
     case 0x3C4: vga.seq_index = value & 7; break;

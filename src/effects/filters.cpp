@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "effects/kernel.h"
+#include "console/kernel.h"
 
 namespace {
 

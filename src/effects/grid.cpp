@@ -1,7 +1,7 @@
 #include "effects/grid.h"
 
 #include "console/console.h"
-#include "effects/kernel.h"
+#include "console/kernel.h"
 
 namespace {
 

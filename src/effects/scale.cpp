@@ -4,7 +4,7 @@
 
 #include "effects/blit.h"
 #include "effects/filters.h"
-#include "effects/kernel.h"
+#include "console/kernel.h"
 
 namespace {
 

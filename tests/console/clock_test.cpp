@@ -52,6 +52,22 @@ TEST(VirtualClock, TheSchedulingCallsChangeNothingAndSucceed) {
     EXPECT_EQ(getpriority(PRIO_PROCESS, 0), niceness);
 }
 
+// A loop that keeps reading the real clock with nothing presented sleeps between readings (about
+// a millisecond each) instead of spinning; the readings still follow the clock.
+TEST(RealClock, APollingLoopSleepsBetweenReadings) {
+    ConsoleSettings s;
+    s.video = "none";
+    console_start(s);
+    timeval start, now;
+    con_gettimeofday(&start);
+    int readings = 0;
+    do {
+        con_gettimeofday(&now);
+        readings++;
+    } while (micros(now) - micros(start) < 200000);
+    EXPECT_LT(readings, 1000) << "a spinning loop reads the clock millions of times";
+}
+
 TEST(QuitRequests, SignalEndsTheRunThroughTheQuitHandlerAtTheNextConsoleCall) {
     pid_t child = fork();
     ASSERT_GE(child, 0);
