@@ -32,7 +32,6 @@ int polls_since_present = 0;  // clock readings since the last presentation or s
 // A frame reads the clock once or twice; more readings with nothing presented are a waiting loop.
 constexpr int POLLS_PER_FRAME = 2;
 constexpr int64_t POLL_SLEEP_NS = 1000000;
-constexpr uint64_t SHORT_SLICE_NS = 100000;  // the shortest the kernel grants
 
 // The real clock's source: the system's monotonic clock; in the browser, the audio clock.
 void monotonic_now(timespec* t) {
@@ -94,7 +93,7 @@ void ask_for_short_slice() {
     int nice_value = getpriority(PRIO_PROCESS, 0);
     if (errno != 0) return;
     attr.sched_nice = nice_value;
-    attr.sched_runtime = SHORT_SLICE_NS;
+    attr.sched_runtime = 100000;  // 0.1 ms, the shortest the kernel grants
     syscall(SYS_sched_setattr, 0, &attr, 0);  // older kernels ignore the slice or refuse: no change
 #endif
 }
