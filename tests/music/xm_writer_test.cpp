@@ -1,13 +1,18 @@
 // The XM writer: what it writes reads back the same through libxmp, an independent reader, and
 // what it cannot write it refuses.
 #include <gtest/gtest.h>
+#include <mikmod.h>
+#include <unistd.h>
 #include <xmp.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <tuple>
 
+#include "driver/music.h"
 #include "support/virtual_audio.h"
 #include "xm_writer.h"
 
@@ -174,6 +179,88 @@ TEST(XmWriter, MusicToolWritesTheSameBytesEveryTime) {
     EXPECT_FALSE(runs[0].empty());
     EXPECT_EQ(runs[0], runs[1]);
     EXPECT_NE(std::system((tool + " /nonexistent/folder 2>/dev/null").c_str()), 0);
+}
+
+// The pitch (from zero crossings) and loudness of a mono signal over [from, to) samples.
+struct Sound {
+    double hz, rms;
+};
+Sound measure(const std::vector<double>& x, size_t from, size_t to) {
+    int crossings = 0;
+    double sum = 0;
+    for (size_t i = from; i < to && i < x.size(); i++) {
+        crossings += i > from && (x[i] >= 0) != (x[i - 1] >= 0);
+        sum += x[i] * x[i];
+    }
+    double n = double(to - from);
+    return {crossings * 44100.0 / (2 * n), std::sqrt(sum / n)};
+}
+
+// The effects the music gives its leads (vibrato, portamento, volume slide) sound alike through
+// the show's player and through libxmp: row by row the same pitch, the same swing of the vibrato
+// and the same fall of the volume, relative to the first note.
+TEST(XmWriter, LeadEffectsPlayAlikeInBothPlayers) {
+    xm::Module m;
+    m.channels = 2;
+    xm::Pattern p{24, std::vector<xm::Cell>(48)};
+    auto cell = [&](int row) -> xm::Cell& { return p.cells[size_t(row) * 2]; };
+    cell(0) = {61, 1, 0x50, 0, 0};                                // C-5
+    for (int r = 2; r < 8; r++) cell(r) = {0, 0, 0, 0x4, 0x43};   // vibrato
+    cell(8) = {65, 0, 0x50, 0x3, 0x18};                           // slide to E-5
+    for (int r = 12; r < 16; r++) cell(r) = {0, 0, 0, 0xA, 0x03};  // volume down
+    cell(16) = {68, 1, 0x50, 0, 0};                               // G-5 struck anew
+    cell(20) = {xm::KEY_OFF, 0, 0, 0, 0};
+    m.patterns = {p};
+    m.orders = {0};
+    xm::Instrument tone;
+    tone.name = "sine";
+    xm::Sample s;
+    for (int i = 0; i < 64; i++) s.data.push_back(int16_t(12000 * std::sin(i * 2 * M_PI / 32)));
+    s.loop = xm::Loop::forward, s.loop_length = 64;
+    tone.samples = {s};
+    m.instruments = {tone};
+    std::vector<uint8_t> bytes = xm::encode(m);
+    ASSERT_FALSE(bytes.empty());
+
+    const std::string wav = TENFOLD_BUILD_DIR "/effects-test.wav." + std::to_string(getpid());
+    {
+        VirtualAudio audio(bytes, wav);
+        ASSERT_NE(music_module, nullptr);
+        for (int i = 0; i < 600 && Player_Active(); i++) present_frame();
+    }
+    Wav w = read_wav(wav);
+    std::remove(wav.c_str());
+    std::vector<double> mikmod, xmp;
+    for (size_t i = 0; i + 1 < w.samples.size(); i += 2) mikmod.push_back(w.samples[i] + w.samples[i + 1]);
+    Loaded x(bytes);
+    ASSERT_TRUE(x.ok);
+    ASSERT_EQ(xmp_start_player(x.ctx, 44100, 0), 0);
+    xmp_set_player(x.ctx, XMP_PLAYER_INTERP, XMP_INTERP_NEAREST);
+    std::vector<int16_t> buf(4096);
+    while (xmp_play_buffer(x.ctx, buf.data(), int(buf.size() * 2), 1) == 0 && xmp.size() < mikmod.size())
+        for (size_t i = 0; i < buf.size(); i += 2) xmp.push_back(buf[i] + buf[i + 1]);
+    xmp_end_player(x.ctx);
+
+    const size_t row = 44100 * 6 * 10 / 4 / 125;  // samples per row at speed 6, 125 BPM
+    ASSERT_GE(std::min(mikmod.size(), xmp.size()), 20 * row);
+    Sound first_a = measure(mikmod, row / 10, row), first_b = measure(xmp, row / 10, row);
+    for (size_t r = 0; r < 20; r++) {
+        SCOPED_TRACE("row " + std::to_string(r));
+        Sound a = measure(mikmod, r * row + row / 10, (r + 1) * row), b = measure(xmp, r * row + row / 10, (r + 1) * row);
+        EXPECT_NEAR(a.hz / b.hz, 1.0, 0.03) << a.hz << " Hz and " << b.hz << " Hz";
+        EXPECT_NEAR(a.rms / first_a.rms, b.rms / first_b.rms, 0.08);
+        if (r >= 3 && r < 8) {  // the vibrato's swing, window by window
+            double lo_a = 1e9, hi_a = 0, lo_b = 1e9, hi_b = 0;
+            for (size_t k = r * row; k + row / 8 <= (r + 1) * row; k += row / 8) {
+                double fa = measure(mikmod, k, k + row / 8).hz, fb = measure(xmp, k, k + row / 8).hz;
+                lo_a = std::min(lo_a, fa), hi_a = std::max(hi_a, fa), lo_b = std::min(lo_b, fb), hi_b = std::max(hi_b, fb);
+            }
+            EXPECT_GT(hi_a - lo_a, 10) << "the vibrato is heard";
+            EXPECT_NEAR(hi_a - lo_a, hi_b - lo_b, 0.35 * (hi_b - lo_b) + 8);
+        }
+    }
+    EXPECT_GT(measure(mikmod, 9 * row, 10 * row).hz, 1.2 * first_a.hz) << "the slide reaches E";
+    EXPECT_LT(measure(mikmod, 15 * row, 16 * row).rms, 0.6 * first_a.rms) << "the volume falls";
 }
 
 }  // namespace

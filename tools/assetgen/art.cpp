@@ -19,8 +19,12 @@ Ramp make_ramp(const std::vector<Stop>& stops) {
             ramp.rgb[i * 3 + 2] = uint8_t(std::lround(p.b + (q.b - p.b) * t));
         }
     }
-    for (int i = 0; i < 256; i++)
-        ramp.lum[i] = (0.299f * ramp.rgb[i * 3] + 0.587f * ramp.rgb[i * 3 + 1] + 0.114f * ramp.rgb[i * 3 + 2]) / 255.0f;
+    auto brightness = [&](int i) { return 0.299f * ramp.rgb[i * 3] + 0.587f * ramp.rgb[i * 3 + 1] + 0.114f * ramp.rgb[i * 3 + 2]; };
+    // Rounding can dip the brightness by a fraction where one channel rises as another falls:
+    // green, which weighs most, is raised by a step there.
+    for (int i = 1; i < 256; i++)
+        while (brightness(i) < brightness(i - 1) && ramp.rgb[i * 3 + 1] < 255) ramp.rgb[i * 3 + 1]++;
+    for (int i = 0; i < 256; i++) ramp.lum[i] = brightness(i) / 255.0f;
     float top = ramp.lum[255] > 0 ? ramp.lum[255] : 1;
     for (float& l : ramp.lum) l /= top;
     return ramp;
@@ -36,6 +40,21 @@ void Canvas::blend(int x, int y, float value, float c) {
     p = p + (value - p) * c;
     float& q = alpha(x, y);
     q = q + (1 - q) * c;
+}
+
+Canvas shrink(const Canvas& c, int w, int h) {
+    Canvas out(w, h);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            int x0 = x * c.w / w, x1 = (x + 1) * c.w / w, y0 = y * c.h / h, y1 = (y + 1) * c.h / h;
+            float v = 0, a = 0;
+            for (int sy = y0; sy < y1; sy++)
+                for (int sx = x0; sx < x1; sx++) v += c.v[size_t(sy) * size_t(c.w) + size_t(sx)], a += c.a[size_t(sy) * size_t(c.w) + size_t(sx)];
+            float n = float((x1 - x0) * (y1 - y0));
+            out.at(x, y) = v / n;
+            out.alpha(x, y) = a / n;
+        }
+    return out;
 }
 
 std::vector<uint8_t> to_indices(const Canvas& c, const Ramp& ramp, bool keyed) {

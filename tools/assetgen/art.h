@@ -32,6 +32,9 @@ struct Canvas {
     void blend(int x, int y, float value, float c);
 };
 
+// The picture shrunk to w x h, each pixel the mean of the pixels it covers (w, h at most c's).
+Canvas shrink(const Canvas& c, int w, int h);
+
 // Pixel indices: the ramp entry nearest in brightness. Keyed pictures map what is less than half
 // covered to 0 (transparent) and everything else to 1 or more.
 std::vector<uint8_t> to_indices(const Canvas& c, const Ramp& ramp, bool keyed);

@@ -10,8 +10,9 @@ namespace {
 constexpr int W = 320, H = 240;
 constexpr float PI = 3.14159265f;
 
-// Night sky with a low sun behind a mountain ridge; the title above. The bottom 16 rows stay
-// dark for the captions that slide in there.
+// Night sky with a low sun behind a mountain ridge; the title above. The hills keep to the
+// ramp's first few entries, below the shades of scene 2's objects that turn in front of them.
+// The bottom 16 rows stay dark for the captions that slide in there.
 Canvas intro() {
     Canvas c(W, H);
     for (int y = 0; y < H; y++)
@@ -29,7 +30,7 @@ Canvas intro() {
         float ridge = 150 + 34 * fbm(float(x) / 70, 0.5f, 4, 3) - 8 * std::cos(float(x - 160) / 90);
         for (int y = int(ridge); y < H; y++) {
             float below = float(y) - ridge;
-            float v = 0.02f + 0.05f * fbm(float(x) / 18, float(y) / 18, 3, 5) + 0.35f * std::exp(-below / 1.5f);
+            float v = 0.008f + 0.022f * fbm(float(x) / 18, float(y) / 18, 3, 5) + 0.4f * std::exp(-below / 1.5f);
             c.at(x, y) = y >= 224 ? 0.0f : v;
         }
     }
@@ -40,30 +41,31 @@ Canvas intro() {
     return c;
 }
 
-// Glowing nodes on a dark field: bright points that the radial smear draws out into rays.
+// Golden nodes joined by faint blue lines on a navy field: bright points that the radial smear
+// draws out into rays, all of it outside the blue-to-cyan stretch that scene 3's sphere shades in.
 Canvas radbd() {
     Canvas c(W, H);
     for (int y = 0; y < H; y++)
         for (int x = 0; x < W; x++) {
             float r = std::hypot(float(x) - 160, float(y) - 120);
-            c.at(x, y) = 0.04f + 0.12f * fbm(float(x) / 80, float(y) / 80, 4, 11) +
-                         0.05f * (0.5f + 0.5f * std::cos(r / 5)) * std::exp(-r / 150);
+            c.at(x, y) = 0.02f + 0.07f * fbm(float(x) / 80, float(y) / 80, 4, 11) +
+                         0.03f * (0.5f + 0.5f * std::cos(r / 5)) * std::exp(-r / 150);
         }
     for (int j = 0; j < 8; j++)
         for (int i = 0; i < 10; i++) {
             float x = 16 + 32 * float(i) + 8 * (hash01(i, j, 31) - 0.5f);
             float y = 15 + 30 * float(j) + 8 * (hash01(i, j, 32) - 0.5f);
             float b = hash01(i, j, 33);
-            if (hash01(i, j, 34) > 0.4f) segment(c, x, y, x + 32, y, 1, 0.18f + 0.1f * b);
-            if (hash01(i, j, 35) > 0.5f) segment(c, x, y, x, y + 30, 1, 0.18f + 0.1f * b);
-            glow(c, x, y, 4 + 3 * b, 0.35f * b);
-            disc(c, x, y, 1.5f + 1.5f * b, 0.5f + 0.5f * b);
+            if (hash01(i, j, 34) > 0.4f) segment(c, x, y, x + 32, y, 1, 0.16f + 0.06f * b);
+            if (hash01(i, j, 35) > 0.5f) segment(c, x, y, x, y + 30, 1, 0.16f + 0.06f * b);
+            glow(c, x, y, 4 + 3 * b, 0.2f * b);
+            disc(c, x, y, 1.5f + 1.5f * b, 0.8f + 0.2f * b);
         }
     return c;
 }
 
-// A deep pool floor of uneven tiles with light caustics: clear edges for the ripples to bend, dark
-// enough that the star of scene 5 and the logo and thumbnails of scene 9 stand out.
+// A deep pool floor of uneven tiles with light caustics: clear edges for the ripples to bend, in the
+// ramp's navy to cyan, below the gold that the star of scene 5 and the logo of scene 9 shade in.
 Canvas wbd() {
     Canvas c(W, H);
     const float cell = 26;
@@ -90,7 +92,7 @@ Canvas wbd() {
             v *= 0.85f + 0.3f * fbm(float(x) / 12, float(y) / 12, 2, 44);
             float caustic = std::fabs(std::sin(float(x) / 13 + 2 * std::sin(float(y) / 17)) *
                                       std::sin(float(y) / 11 + 2 * std::sin(float(x) / 19)));
-            v += 0.22f * std::pow(1 - caustic, 10.0f);
+            v += 0.14f * std::pow(1 - caustic, 10.0f);
             c.at(x, y) = edge < 1.2f ? 0.03f : v;
         }
     return c;

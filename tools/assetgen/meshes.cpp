@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine3d/camera.h"
 #include "pictures.h"
 
 namespace {
@@ -21,6 +22,7 @@ V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 V3 operator*(V3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
 double dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 V3 cross(V3 a, V3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+V3 unit(V3 a) { return a * (1 / std::sqrt(dot(a, a))); }
 
 struct MeshData {
     std::vector<V3> v;
@@ -57,6 +59,12 @@ void convex(MeshData& m, const std::vector<V3>& pts, const std::vector<std::vect
         }
         m.polygon(corners, mid - centre);
     }
+}
+
+// A convex solid of six four-sided faces: corners 0 to 3 round one end, 4 to 7 round the other
+// in the same order.
+void hexahedron(MeshData& m, const std::vector<V3>& pts) {
+    convex(m, pts, {{0, 1, 2, 3}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}});
 }
 
 // Rings of n points stacked one after the other, joined ring to ring and closed by caps at both
@@ -98,13 +106,43 @@ void block(MeshData& m, V3 at, double y0, double hx0, double hz0, double y1, dou
     }, [](int) { return false; });
 }
 
-// A round frustum along y with n sides; radius 0 at an end makes a cone.
-void cylinder(MeshData& m, V3 at, double y0, double r0, double y1, double r1, int n) {
-    lathe(m, 2, n, [&](int k, int i) -> V3 {
-        double r = k ? r1 : r0;
-        double a = 2 * PI * i / n;
-        return at + V3{r * std::cos(a), k ? y1 : y0, r * std::sin(a)};
-    }, [&](int k) { return (k ? r1 : r0) == 0; });
+// A box from a to b, half widths w along `side` (made square to a-b) and d along the third
+// direction.
+void beam(MeshData& m, V3 a, V3 b, V3 side, double w, double d) {
+    V3 along = unit(b - a), across = unit(side - along * dot(side, along)), up = cross(along, across);
+    std::vector<V3> pts;
+    for (V3 end : {a, b})
+        for (int k = 0; k < 4; k++) pts.push_back(end + across * (k == 1 || k == 2 ? w : -w) + up * (k >= 2 ? d : -d));
+    hexahedron(m, pts);
+}
+
+// An ellipse across y: at height y, centred on (x, z), half widths rx and rz.
+struct Section {
+    double y, x, z, rx, rz;
+};
+
+// A tube through ellipses of n points each, in order up y, closed by flat ends. Unlike lathe it
+// needs no convex outline: every side faces away from the tube's axis.
+void loft(MeshData& m, const std::vector<Section>& rings, int n) {
+    int base = int(m.v.size());
+    for (const Section& r : rings)
+        for (int i = 0; i < n; i++) {
+            double a = 2 * PI * i / n;
+            m.add({r.x + r.rx * std::cos(a), r.y, r.z + r.rz * std::sin(a)});
+        }
+    auto at = [&](size_t k, int i) { return base + int(k) * n + i % n; };
+    for (size_t k = 0; k + 1 < rings.size(); k++)
+        for (int i = 0; i < n; i++) {
+            double a = 2 * PI * (i + 0.5) / n;
+            V3 out{std::cos(a), 0, std::sin(a)};
+            m.tri(at(k, i), at(k + 1, i), at(k, i + 1), out);
+            m.tri(at(k + 1, i), at(k + 1, i + 1), at(k, i + 1), out);
+        }
+    for (size_t k : {size_t(0), rings.size() - 1}) {
+        std::vector<int> cap;
+        for (int i = 0; i < n; i++) cap.push_back(at(k, i));
+        m.polygon(cap, {0, k ? 1.0 : -1.0, 0});
+    }
 }
 
 void ellipsoid(MeshData& m, V3 at, V3 radii, int rings, int n) {
@@ -149,19 +187,17 @@ void icosphere(MeshData& m, double radius, int levels) {
     }
 }
 
-// A small rounded lump (a fist, a knob).
-void disc_hand(MeshData& m, V3 at) { ellipsoid(m, at, {6, 6, 6}, 5, 8); }
-
-// A ring: tube radius r round a circle of radius big in the plane of axes u and w (unit
-// vectors), with `around` steps along the ring and `tube` round the tube.
-void torus(MeshData& m, double big, double r, int around, int tube, V3 u, V3 w) {
+// A ring round a circle of radius big in the plane of axes u and w (unit vectors): a tube of
+// elliptic section, half widths r in the ring's plane and h across it, with `around` steps
+// along the ring and `tube` round the tube.
+void torus(MeshData& m, double big, double r, double h, int around, int tube, V3 u, V3 w) {
     V3 axis = cross(u, w);
     int base = int(m.v.size());
     for (int i = 0; i < around; i++)
         for (int j = 0; j < tube; j++) {
             double a = 2 * PI * i / around, b = 2 * PI * j / tube;
             V3 radial = u * std::cos(a) + w * std::sin(a);
-            m.add(radial * (big + r * std::cos(b)) + axis * (r * std::sin(b)));
+            m.add(radial * (big + r * std::cos(b)) + axis * (h * std::sin(b)));
         }
     auto at = [&](int i, int j) { return base + (i % around) * tube + (j % tube); };
     for (int i = 0; i < around; i++)
@@ -174,47 +210,32 @@ void torus(MeshData& m, double big, double r, int around, int tube, V3 u, V3 w) 
         }
 }
 
-// Letters as blocks of cells, extruded along z: every cell face on the outside of the letters
-// becomes two triangles, corners shared on the cell grid so that the surface is closed.
-// Each letter is 7 rows of 5 cells, '#' filled; letters in a row stand one cell apart, rows two.
-void block_letters(MeshData& m, const std::vector<std::vector<std::vector<std::string>>>& rows, double cell,
-                   double depth) {
-    std::vector<std::string> grid;
-    size_t width = 0;
-    for (const auto& row : rows) {
-        std::vector<std::string> lines(7);
-        for (size_t l = 0; l < row.size(); l++)
-            for (int y = 0; y < 7; y++) lines[size_t(y)] += (l ? "." : "") + row[l][size_t(y)];
-        for (auto& line : lines) width = std::max(width, line.size());
-        if (!grid.empty()) grid.insert(grid.end(), 2, "");
-        grid.insert(grid.end(), lines.begin(), lines.end());
+// A bevelled bar from (x0, y0) to (x1, y1) in the plane z = 0, `width` across, its ends squared
+// off half a width beyond the two points: a flat face at z = +depth, inset by `bevel` all round,
+// slopes down to the full outline at z = 0, and a flat back. Letters are made of such bars, the
+// bars of a letter overlapping where they meet.
+void bevelled_bar(MeshData& m, double x0, double y0, double x1, double y1, double width, double depth, double bevel) {
+    double len = std::hypot(x1 - x0, y1 - y0);
+    V3 along{(x1 - x0) / len, (y1 - y0) / len, 0}, across{-along.y, along.x, 0};
+    V3 a{x0, y0, 0}, b{x1, y1, 0};
+    std::vector<V3> pts;
+    for (int front : {0, 1}) {
+        double h = width / 2 - (front ? bevel : 0), z = front ? depth : 0;
+        for (V3 corner : {a - along * h - across * h, b + along * h - across * h, b + along * h + across * h,
+                          a - along * h + across * h})
+            pts.push_back({corner.x, corner.y, z});
     }
-    for (auto& line : grid) {  // centre every row of letters
-        size_t pad = (width - line.size()) / 2;
-        line = std::string(pad, '.') + line + std::string(width - line.size() - pad, '.');
+    hexahedron(m, pts);
+}
+
+// The bars round part of an ellipse (centre, radii), from angle a0 to a1 in `steps` bars.
+void bevelled_arc(MeshData& m, double cx, double cy, double rx, double ry, double a0, double a1, int steps, double width,
+                  double depth, double bevel) {
+    for (int k = 0; k < steps; k++) {
+        double p = a0 + (a1 - a0) * k / steps, q = a0 + (a1 - a0) * (k + 1) / steps;
+        bevelled_bar(m, cx + rx * std::cos(p), cy + ry * std::sin(p), cx + rx * std::cos(q), cy + ry * std::sin(q),
+                     width, depth, bevel);
     }
-    int gw = int(width), gh = int(grid.size());
-    auto filled = [&](int x, int y) { return x >= 0 && y >= 0 && x < gw && y < gh && grid[size_t(y)][size_t(x)] == '#'; };
-    std::vector<int> ids(size_t(gw + 1) * size_t(gh + 1) * 2, -1);
-    auto corner = [&](int x, int y, int back) {
-        int& id = ids[(size_t(y) * size_t(gw + 1) + size_t(x)) * 2 + size_t(back)];
-        if (id < 0) id = m.add({(x - gw / 2.0) * cell, (gh / 2.0 - y) * cell, back ? -depth : depth});
-        return id;
-    };
-    auto square = [&](int a, int b, int c, int d, V3 out) { m.polygon({a, b, c, d}, out); };
-    for (int y = 0; y < gh; y++)
-        for (int x = 0; x < gw; x++) {
-            if (!filled(x, y)) continue;
-            for (int back : {0, 1})
-                square(corner(x, y, back), corner(x + 1, y, back), corner(x + 1, y + 1, back), corner(x, y + 1, back),
-                       {0, 0, back ? -1.0 : 1.0});
-            if (!filled(x - 1, y)) square(corner(x, y, 0), corner(x, y + 1, 0), corner(x, y + 1, 1), corner(x, y, 1), {-1, 0, 0});
-            if (!filled(x + 1, y))
-                square(corner(x + 1, y, 0), corner(x + 1, y + 1, 0), corner(x + 1, y + 1, 1), corner(x + 1, y, 1), {1, 0, 0});
-            if (!filled(x, y - 1)) square(corner(x, y, 0), corner(x + 1, y, 0), corner(x + 1, y, 1), corner(x, y, 1), {0, 1, 0});
-            if (!filled(x, y + 1))
-                square(corner(x, y + 1, 0), corner(x + 1, y + 1, 0), corner(x + 1, y + 1, 1), corner(x, y + 1, 1), {0, -1, 0});
-        }
 }
 
 void save_asc(const std::string& dir, const char* name, const MeshData& m) {
@@ -248,40 +269,95 @@ MeshData pentagon() {
     return m;
 }
 
-// Scene 2: a square pyramid, apex up on the screen (y down), turned over by the scene; its turning
-// point lies low so that the turned-over apex stays above the bottom edge.
+// Scene 2: a square pyramid, apex at the bottom once the scene has turned it over. The whole of it
+// lies above its turning point, which the scene puts just above the bottom edge, so that it turns
+// above the captions that slide in along the bottom 16 rows.
 MeshData pyramid() {
     MeshData m;
-    convex(m, {{0, -13, 0}, {-18, 31, -18}, {18, 31, -18}, {18, 31, 18}, {-18, 31, 18}},
+    convex(m, {{0, 3, 0}, {-15, 40, -15}, {15, 40, -15}, {15, 40, 15}, {-15, 40, 15}},
            {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 1}, {1, 2, 3, 4}});
     return m;
 }
 
-// A standing figure, y up (the scene turns it over to stand upright), facing -z: plinth, two
-// legs with feet, a kilt, chest and shoulders, arms crossed over the chest, a head under a
-// striped headdress whose flaps fall to the shoulders, and a tall crown. Modelled about 250 high
-// and built at 0.62 of that, so that at 0.9x in scene 4 it rocks without leaving the screen.
+// An orientation turned as object_rotate_move turns an object: by the angles `first`, then
+// `steps` times by the angles `step`.
+Matrix3 turned(V3 first, int steps, V3 step) {
+    ObjectSlot slot{};
+    World world{};
+    world.slots = &slot;
+    world.object_count = 1;
+    matrix_identity(&slot.orientation);
+    object_rotate_move(&world, 0, float(first.x), float(first.y), float(first.z), 0, 0, 0);
+    for (int k = 0; k < steps; k++) object_rotate_move(&world, 0, float(step.x), float(step.y), float(step.z), 0, 0, 0);
+    return slot.orientation;
+}
+
+// Scene 4 turns its statue by (-0.25, -0.6, 3.14) at the start and then by (0.015, -0.01, 0) a
+// frame, reversing every three seconds: it swings through half a turn about one fixed line, which
+// rises across the screen to the upper right, and is in the middle of its swing 30 frames after
+// the start. This lays a figure modelled upright (x to its right, y up, z forward) along that
+// line, scaled by `size` into the scene's units: its origin `base` units from the point the scene
+// turns it about, up the line, and `aside` units to the upper left of the line, its head up the
+// line and its face to the viewer in the middle of the swing. The result is in the file's units
+// (the catalogue loads the mesh at 0.9).
+void lay_along_scene4_line(MeshData& m, double base, double aside, double size) {
+    const V3 rock{0.015, -0.01, 0};
+    const Matrix3 step = turned(rock, 0, {}), mid = turned({-0.25, -0.6, 3.14}, 30, rock);
+    const float* r = step.m;
+    V3 along = unit({r[5] - r[7], r[6] - r[2], r[1] - r[3]});  // the axis of one frame's turn
+    if (along.x < 0) along = along * -1;                        // to the right, so up the screen
+    const V3 front = unit(V3{0, 0, -1} - along * along.z), right = cross(along, front);
+    const float* t = mid.m;
+    for (V3& p : m.v) {
+        V3 w = along * (base + p.y * size) + right * (p.x * size - aside) + front * (p.z * size);
+        // The scene shows the file point f at f x 0.9 x mid, so f = w x mid's transpose / 0.9.
+        p = V3{w.x * t[0] + w.y * t[1] + w.z * t[2], w.x * t[3] + w.y * t[4] + w.z * t[5],
+               w.x * t[6] + w.y * t[7] + w.z * t[8]} * (1 / 0.9);
+    }
+}
+
+// Scene 4: the head of a fallen colossus: face with brow, eyes, nose, lips and a long false
+// beard, the striped headcloth flaring beside the face with its lappets and its tail, the serpent
+// on the brow, on a stump of neck and collar. The scene tumbles its statue back and forth through
+// half a turn about one fixed line across the screen, rising to the upper right; a head whose
+// long axis lies along that line only turns about itself, so it keeps its place and its size on
+// the screen and shows its face, its three-quarter views and its profiles, never its back. It is
+// modelled upright (x to its right, y up, z forward, the face's middle at the origin) and then
+// laid along that line, crown to the upper right, facing the viewer in the middle of a swing.
 MeshData statue() {
     MeshData m;
-    block(m, {0, 0, 0}, -125, 44, 30, -110, 40, 27);  // plinth
-    for (double side : {-1.0, 1.0}) {
-        block(m, {side * 11, 0, 0}, -110, 8, 9, -40, 10, 10);      // leg
-        block(m, {side * 11, 0, -8}, -110, 8, 12, -102, 7, 11);     // foot
-        block(m, {side * 36, 0, 0}, 8, 7, 8, 44, 8, 9);             // upper arm
-        block(m, {side * 15, 16 + side * 7, -15}, -5, 24, 6, 5, 24, 6);  // forearm across the chest
-        disc_hand(m, {side * -8, 16 + side * 7, -15});              // fist
-        block(m, {side * 22, 0, -2}, 22, 6, 5, 50, 5, 5);           // headdress flap
+    loft(m, {{-72, 0, -2, 40, 28}, {-64, 0, -2, 40, 28}, {-60, 0, -2, 26, 22}, {-30, 0, -4, 19, 19}}, 16);  // collar, neck
+    ellipsoid(m, {0, 0, 4}, {30, 40, 32}, 10, 16);               // face and skull
+    ellipsoid(m, {0, 11, 32}, {25, 4.5, 6}, 4, 10);              // brow
+    for (double side : {-1.0, 1.0}) ellipsoid(m, {side * 12, 1, 31}, {9, 4.5, 5}, 4, 8);  // eyes
+    block(m, {0, 0, 40}, -18, 9, 12, 8, 4, 5);                  // nose
+    ellipsoid(m, {0, -24, 33}, {12, 5, 6}, 4, 8);                // lips
+    for (double side : {-1.0, 1.0}) ellipsoid(m, {side * 30, 0, 12}, {6, 11, 7}, 4, 8);  // ears
+    beam(m, {0, -32, 28}, {0, -68, 36}, {1, 0, 0}, 8, 7);       // false beard
+    ellipsoid(m, {0, 27, 34}, {4.5, 7, 4.5}, 4, 8);               // the serpent on the brow
+    // The striped headcloth: bands round the crown and back of the head, every second one standing
+    // out a little, and the same bands across the two flaps that fall beside the face.
+    const int bands = 12;
+    std::vector<Section> cap;
+    for (int k = 0; k <= bands; k++) {
+        double a = PI * (0.18 + 0.8 * k / bands), bulge = k % 2 ? 2.5 : 0;
+        cap.push_back({9 - 41 * std::cos(a), 0, -6, 34 * std::sin(a) + bulge, 35 * std::sin(a) + bulge});
     }
-    block(m, {0, 0, 0}, -50, 24, 14, -10, 20, 13);  // kilt
-    block(m, {0, 0, 0}, -12, 19, 12, 44, 30, 13);   // chest, widening to the shoulders
-    cylinder(m, {0, 0, 0}, 42, 8, 56, 7, 12);       // neck
-    ellipsoid(m, {0, 70, 0}, {15, 19, 16}, 10, 16);  // head
-    block(m, {0, 0, -15}, 66, 2, 3, 76, 2, 4);      // nose
-    block(m, {0, 0, 2}, 52, 24, 15, 84, 18, 16);    // headdress behind the head
-    block(m, {0, 0, -12}, 38, 3, 3, 54, 4, 4);      // beard
-    cylinder(m, {0, 0, 0}, 84, 17, 112, 9, 16);     // crown
-    ellipsoid(m, {0, 116, 0}, {8, 8, 8}, 6, 10);
-    for (V3& p : m.v) p = {p.x * 0.62, p.y * 0.62, p.z * 0.62};
+    loft(m, cap, 16);
+    for (double side : {-1.0, 1.0})
+        for (int k = 0; k < 8; k++) {
+            std::vector<V3> band;
+            double bulge = k % 2 ? 2.5 : 0;
+            for (double t : {k / 8.0, (k + 1) / 8.0}) {
+                double y = 22 - 64 * t, inner = 29 + 8 * t, outer = 36 + 18 * t + bulge, front = 2 + 6 * t + bulge;
+                for (V3 p : std::initializer_list<V3>{{inner, y, -20}, {outer, y, -20}, {outer, y, front}, {inner, y, front}})
+                    band.push_back({side * p.x, p.y, p.z});
+            }
+            hexahedron(m, band);
+        }
+    beam(m, {0, -14, -38}, {0, -60, -30}, {1, 0, 0}, 9, 6);     // the headcloth's tail
+
+    lay_along_scene4_line(m, -72, 22, 2.0);
     return m;
 }
 
@@ -303,34 +379,64 @@ MeshData star() {
     return m;
 }
 
-// Scene 9: the name in block letters, TEN over FOLD, y up (the scene turns it over).
+// Scene 9: the name in bevelled letters, TEN over FOLD, y up and facing +z (the scene turns it
+// over). Letters are 14 wide and 20 high, with bars 4.4 wide.
 MeshData logo() {
-    using L7 = std::vector<std::string>;
-    const L7 T{"#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."};
-    const L7 E{"#####", "#....", "#....", "####.", "#....", "#....", "#####"};
-    const L7 N{"#...#", "##..#", "###.#", "#.###", "#..##", "#...#", "#...#"};
-    const L7 F{"#####", "#....", "#....", "####.", "#....", "#....", "#...."};
-    const L7 O{"#####", "#...#", "#...#", "#...#", "#...#", "#...#", "#####"};
-    const L7 L{"#....", "#....", "#....", "#....", "#....", "#....", "#####"};
-    const L7 D{"####.", "#..##", "#...#", "#...#", "#...#", "#..##", "####."};
     MeshData m;
-    block_letters(m, {{T, E, N}, {F, O, L, D}}, 3.0, 2.8);
+    const double w = 4.4, d = 3.2, b = 1.4, h = 20, top = 23, low = -3;  // rows' top lines
+    auto bar = [&](double x0, double y0, double x1, double y1) { bevelled_bar(m, x0, y0, x1, y1, w, d, b); };
+    auto arc = [&](double cx, double cy, double rx, double ry, double a0, double a1, int n) {
+        bevelled_arc(m, cx, cy, rx, ry, a0, a1, n, w, d, b);
+    };
+    const double half = w / 2;
+    // TEN, 3 letters and 2 gaps of 5 centred on x = 0
+    double x = -26;
+    bar(x + half, top - half, x + 14 - half, top - half), bar(x + 7, top - half, x + 7, top - h + half);  // T
+    x += 19;
+    bar(x + half, top - half, x + half, top - h + half);                                   // E
+    for (double y : {top - half, top - h / 2, top - h + half}) bar(x + half, y, x + (y == top - h / 2 ? 11 : 14) - half, y);
+    x += 19;
+    bar(x + half, top - h + half, x + half, top - half), bar(x + 14 - half, top - h + half, x + 14 - half, top - half);  // N
+    {  // the diagonal, its square ends kept inside the stems
+        double dx = 14 - w, dy = -(h - w), len = std::hypot(dx, dy);
+        dx *= half / len, dy *= half / len;
+        bar(x + half + dx, top - half - 1 + dy, x + 14 - half - dx, top - h + half + 1 - dy);
+    }
+    // FOLD, 4 letters and 3 gaps of 5
+    x = -35.5;
+    bar(x + half, low - half, x + half, low - h + half);                                   // F
+    bar(x + half, low - half, x + 14 - half, low - half), bar(x + half, low - h / 2, x + 11 - half, low - h / 2);
+    x += 19;
+    arc(x + 7, low - h / 2, 7 - half, h / 2 - half, 0, 2 * PI, 14);                       // O
+    x += 19;
+    bar(x + half, low - half, x + half, low - h + half), bar(x + half, low - h + half, x + 13 - half, low - h + half);  // L
+    x += 19;
+    bar(x + half, low - half, x + half, low - h + half);                                   // D
+    bar(x + half, low - half, x + 6, low - half), bar(x + half, low - h + half, x + 6, low - h + half);
+    arc(x + 6, low - h / 2, 8 - half, h / 2 - half, -PI / 2, PI / 2, 8);
     return m;
 }
 
 // Scene 8: a ring about z, so its normals sweep the whole picture disc (1.83x).
 MeshData toorus() {
     MeshData m;
-    torus(m, 36, 14, 28, 12, {1, 0, 0}, {0, 1, 0});
+    torus(m, 36, 14, 14, 28, 12, {1, 0, 0}, {0, 1, 0});
     return m;
 }
 
-// Scene 10: three nested rings in the three planes round the small sphere, like a gyroscope.
+// Scene 10: two rings round the small sphere, like a gyroscope, reaching well past the smear's
+// centre below the middle of the screen. They are broad flat bands rather than round tubes: the
+// scene smears them outward from its centre and averages every frame with the last, which leaves
+// of a thin ring, across its path, only a faint streak, while a band facing the viewer stays a
+// bright ring and one seen edge on is a line along the smear. Their planes stand at right angles,
+// turned so that as the scene spins them about (1, 1, 1) they never turn edge on together: in
+// nearly half the frames one of them faces the viewer within 30 degrees, and one always faces
+// it at least a third of the way.
 MeshData eo() {
     MeshData m;
-    torus(m, 80, 7, 28, 8, {1, 0, 0}, {0, 1, 0});
-    torus(m, 64, 7, 28, 8, {0, 1, 0}, {0, 0, 1});
-    torus(m, 48, 7, 28, 8, {0, 0, 1}, {1, 0, 0});
+    const V3 a = unit({0.966, 0.259, 0}), c = unit(cross(a, {-0.129, 0.483, 0.866})), b = cross(c, a);  // the axes
+    torus(m, 118, 30, 7, 40, 10, b, c);
+    torus(m, 66, 20, 7, 28, 10, c, a);
     return m;
 }
 
@@ -340,7 +446,9 @@ void write_meshes(const std::string& dir) {
     save_asc(dir, "pentagon.asc", pentagon());
     save_asc(dir, "pyramid.asc", pyramid());
     MeshData sphere;
-    icosphere(sphere, 180, 3);  // 0.3x in scene 3, 0.7x in scene 7, 0.2x in scene 10
+    // 0.3x in scene 3, 0.7x in scene 7, 0.2x in scene 10; facets large enough that scene 3's
+    // smear leaves them visible
+    icosphere(sphere, 180, 2);
     save_asc(dir, "sphere.asc", sphere);
     save_asc(dir, "osiris.asc", statue());
     save_asc(dir, "star.asc", star());

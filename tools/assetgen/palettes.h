@@ -1,17 +1,19 @@
-// The scene palettes: brightness ramps from black, each in a hue of its own. Flat-shaded objects
-// take indices 0 to their shade range, so each ramp reaches a bright tone at that index and keeps
-// the rest for highlights.
+// The scene palettes: brightness ramps from black whose hue changes along the way, so that one
+// scene holds several colours while averaging, smearing and fading still work on brightness.
+// Flat-shaded objects take indices 0 to their shade range; each ramp gives that stretch a hue of
+// its own and rises steeply through it, and the pictures keep mostly to the dark end and to the
+// highlights above it, so that the objects stand out from what is behind them.
 #pragma once
 
 #include "art.h"
 
 Ramp ramp_b();       // scene 1's first palette: pale, so the title flashes in bleached
-Ramp ramp_intro();   // scenes 1 and 2: embers, bright at 50
-Ramp ramp_gb();      // scene 3: sea green, bright at 112
+Ramp ramp_intro();   // scenes 1 and 2: indigo, plum, red to orange at 50, gold, white
+Ramp ramp_gb();      // scene 3: navy, blue, cyan to ice white at 112, pale gold, white
 Ramp ramp_white();   // no scene
-Ramp ramp_grey();    // scene 4: warm grey stone, bright at 128
-Ramp ramp_wapal();   // scenes 5, 9, 10: deep water, bright at 220 to 230
-Ramp ramp_cspal();   // scene 7: violet, bright at 124
-Ramp ramp_golden();  // scene 8: gold
+Ramp ramp_grey();    // scene 4: dusk blue at 49 (its ground), red-brown, ochre, sand to cream at 128
+Ramp ramp_wapal();   // scenes 5, 9, 10: navy, blue, then gold from 160, cream, white
+Ramp ramp_cspal();   // scene 7: violet to magenta at 124, peach, white
+Ramp ramp_golden();  // scene 8: brown, copper, gold, cream
 
 void write_palettes(const std::string& dir);

@@ -13,8 +13,14 @@
 //   15-17  64,64,72   98.4 - 122.4    E: melody               7
 //   18-20  64,64,24  122.4 - 140.6    F: dreamy, half time    8
 //   21-24  64x3,40   140.6 - 168.5    G: theme A again, full  9
-//   25-27  64 each   168.5 - 191.5    H: finale               10 (fades the music out)
-//   28-30  64,64,32  191.5 - 210.7    outro, last chord       after the show
+//   25-26  64 each   168.5 - 183.9    H: finale               10
+//   27-29  64 each   183.9 - 207.0    ending: cadence, last chord under scene 10's fade-out
+//
+// The loudness follows the story: the intro, the breakdowns (order 4 from row 42, order 14, and
+// F under scene 8) have no drums and sit well below the choruses, so the song breathes. The
+// closed hats play eighths with ghost notes and open off-beats, and every fourth bar ends in a
+// fill. The leads breathe: long notes swell into vibrato and fall away with a volume slide, and
+// some notes slide into the next by portamento; the second theme (E) has a lead sound of its own.
 //
 // Every pattern that scene 5 can meet (70 to 92 s, allowing for the whole-second clocks of
 // scenes 3 and 4) has 64 rows, and from order 10 to 13 the kick falls on rows 0, 6, 10, 14,
@@ -32,7 +38,7 @@
 
 namespace {
 
-enum Instrument { KICK = 1, SNARE, CLAP, CLOSED_HAT, OPEN_HAT, CRASH, TOM, IMPACT, BASS, PAD, LEAD, PLUCK, BELL, RISER };
+enum Instrument { KICK = 1, SNARE, CLAP, CLOSED_HAT, OPEN_HAT, CRASH, TOM, IMPACT, BASS, PAD, LEAD, PLUCK, BELL, RISER, LEAD_TWO };
 enum Channel { KICK_CH, SNARE_CH, HAT_CH, PERC_CH, BASS_CH, PAD_CH, LEAD_CH = PAD_CH + 6, ECHO_CH, ARP_CH, BELL_CH, FX_CH, CHANNELS };
 
 constexpr int BAR = 16;
@@ -148,33 +154,49 @@ struct Song {
 
 enum class Groove { four, half, accent, light };
 
+// Closed hats on the eighths, louder off the beat, with ghost notes between; an open hat on an
+// off-beat every other bar. The fourth bar of every four leaves its last beat to the fill.
+void hats(Pat& p, int r, int bar) {
+    bool fill = bar % 4 == 3;
+    for (int k = 0; k < (fill ? 12 : 16); k += 2) p.note(r + k, HAT_CH, 48, CLOSED_HAT, k % 4 == 2 ? 32 : 20);
+    for (int k : {7, 11, 15})
+        if (!(fill && k > 11) && (k != 11 || bar % 2 == 0)) p.note(r + k, HAT_CH, 48, CLOSED_HAT, 9);
+    if (bar % 2 == 1) p.note(r + (fill ? 6 : 14), HAT_CH, 48, OPEN_HAT, 26);
+}
+
+// The last beat of a bar: snare, a ghost, two toms falling.
+void fill(Pat& p, int r) {
+    p.note(r + 12, SNARE_CH, 48, SNARE, 50);
+    p.note(r + 13, SNARE_CH, 48, SNARE, 28);
+    p.note(r + 14, PERC_CH, 47, TOM, 44);
+    p.note(r + 15, PERC_CH, 41, TOM, 46);
+}
+
 void drums(Pat& p, int row0, int bars, Groove g, int bar_offset = 0) {
     for (int b = 0; b < bars; b++) {
         int r = row0 + b * BAR;
         int bar = b + bar_offset;
+        if (g != Groove::light && bar % 4 == 3) fill(p, r);
         switch (g) {
         case Groove::four:
             for (int k = 0; k < 16; k += 4) p.note(r + k, KICK_CH, 48, KICK, 64);
             p.note(r + 4, SNARE_CH, 48, CLAP, 46);
             p.note(r + 12, SNARE_CH, 48, SNARE, 50);
-            for (int k = 0; k < 16; k++) p.note(r + k, HAT_CH, 48, CLOSED_HAT, k % 4 == 2 ? 34 : 14);
-            if (bar % 2 == 1) p.note(r + 14, HAT_CH, 48, OPEN_HAT, 26);
+            hats(p, r, bar);
             break;
         case Groove::half:
             p.note(r, KICK_CH, 48, KICK, 62);
             p.note(r + 10, KICK_CH, 48, KICK, 50);
             p.note(r + 8, SNARE_CH, 48, SNARE, 50);
-            for (int k = 0; k < 16; k += 2) p.note(r + k, HAT_CH, 48, CLOSED_HAT, k % 4 == 2 ? 30 : 18);
-            if (bar % 4 == 3) p.note(r + 14, SNARE_CH, 48, SNARE, 30);
+            hats(p, r, bar);
             break;
         case Groove::accent: {
             const auto& rows = bar % 2 == 0 ? ACCENT_EVEN : ACCENT_ODD;
             for (int k : rows) p.note(r + k, KICK_CH, 48, KICK, k == 0 ? 64 : 56);
             p.note(r + 4, SNARE_CH, 48, CLAP, 44);
             p.note(r + 12, SNARE_CH, 48, SNARE, 48);
-            for (int k = 2; k < 16; k += 4) p.note(r + k, HAT_CH, 48, CLOSED_HAT, 32);
-            for (int k = 1; k < 16; k += 2) p.note(r + k, HAT_CH, 48, CLOSED_HAT, 12);
-            if (bar % 2 == 1) p.note(r + 10, PERC_CH, 45, TOM, 36), p.note(r + 14, PERC_CH, 40, TOM, 40);
+            hats(p, r, bar);
+            if (bar % 2 == 1 && bar % 4 != 3) p.note(r + 10, PERC_CH, 45, TOM, 36), p.note(r + 14, PERC_CH, 40, TOM, 40);
             break;
         }
         case Groove::light:
@@ -248,24 +270,40 @@ void arp(Pat& p, int row0, const std::vector<Chord>& cs, int every, int vol, int
     }
 }
 
-// A line of notes, one token per row: a note name, "." for nothing, "-" for a release.
-// With `echo`, the echo channel repeats it three rows later, softer.
+// A line of notes, one token per row: a note name, "." for nothing, "-" for a release. A note
+// written "~A5" slides there from the note before (portamento) instead of striking anew. A note
+// held for six rows or more breathes: vibrato from its third row, a volume slide down over its
+// last two. With `echo`, the echo channel repeats the notes three rows later, softer.
 void line(Pat& p, int row0, const std::string& tokens, int ch, int ins, int vol, bool echo) {
     std::istringstream in(tokens);
-    int row = row0;
-    for (std::string t; in >> t; row++) {
-        if (t == ".") continue;
-        if (t == "-") {
+    std::vector<std::string> t;
+    for (std::string s; in >> s;) t.push_back(s);
+    for (size_t i = 0; i < t.size(); i++) {
+        int row = row0 + int(i);
+        if (t[i] == ".") continue;
+        if (t[i] == "-") {
             p.off(row, ch);
             if (echo) p.off(row + 3, ECHO_CH);
             continue;
         }
-        p.note(row, ch, note_named(t), ins, vol);
-        if (echo) p.note(row + 3, ECHO_CH, note_named(t), ins, vol * 2 / 5);
+        bool slide = t[i][0] == '~';
+        int n = note_named(t[i].substr(slide ? 1 : 0));
+        p.note(row, ch, n, ins, vol);
+        xm::Cell* c = p.at(row, ch);
+        if (slide && c) c->instrument = 0, p.fx(row, ch, 0x3, 0x40);
+        if (echo) p.note(row + 3, ECHO_CH, n, ins, vol * 2 / 5);
+        size_t held = 1;
+        while (i + held < t.size() && t[i + held] == ".") held++;
+        if (held < 6) continue;
+        for (size_t k = 2; k + 2 < held; k++) p.fx(row + int(k), ch, 0x4, 0x43);
+        for (size_t k = held - 2; k < held; k++) p.fx(row + int(k), ch, 0xA, 0x03);
     }
 }
 
 void lead(Pat& p, int row0, const std::string& tokens, int vol = 34) { line(p, row0, tokens, LEAD_CH, LEAD, vol, true); }
+void lead_two(Pat& p, int row0, const std::string& tokens, int vol = 34) { line(p, row0, tokens, LEAD_CH, LEAD_TWO, vol, true); }
+// The second lead on the bell channel, against the first.
+void counter(Pat& p, int row0, const std::string& tokens, int vol = 24) { line(p, row0, tokens, BELL_CH, LEAD_TWO, vol, false); }
 void bells(Pat& p, int row0, const std::string& tokens, int vol = 30) { line(p, row0, tokens, BELL_CH, BELL, vol, false); }
 
 // ---- melodies (one token per row, 16 per bar) -----------------------------------------------------
@@ -279,7 +317,7 @@ const char* const THEME_A2 =
     "A4 . . . E5 . . . D5 . C5 . D5 . E5 . "
     "F5 . . . A5 . . . G5 . F5 . E5 . C5 . "
     "E5 . . . G5 . . . C6 . . . B5 . G5 . "
-    "B5 . . . . . . . A5 . . . G5 . - . ";
+    "B5 . . . . . . . ~A5 . . . G5 . - . ";
 const char* const THEME_DARK =
     "E5 . . . . . . . . . . . A5 . . . "
     "G5 . . . F5 . . . E5 . . . . . - . "
@@ -290,6 +328,23 @@ const char* const THEME_WATER =
     "G5 . . . . . . . B5 . D6 . . . B5 . "
     "B5 . . . . . G5 . . . E5 . . . G5 . "
     "A5 . . . . . . . E5 . A5 . . . C6 . ";
+// The finale's own line: the water theme's leaps, higher, sliding between its long notes.
+const char* const THEME_H =
+    "C6 . . . . . A5 . ~C6 . . . D6 . E6 . "
+    "D6 . . . . . . . B5 . ~D6 . . . G6 . "
+    "E6 . . . . . C6 . . . A5 . . . C6 . "
+    "E6 . . . . . . . ~D6 . . . C6 . B5 . ";
+// Lines of the second lead against the themes of the last two scenes.
+const char* const COUNTER_A =
+    "C6 . . . . . . . . . . . B5 . A5 . "
+    "A5 . . . . . . . . . . . C6 . . . "
+    "G5 . . . . . . . . . . . E5 . G5 . "
+    "B5 . . . . . . . ~D6 . . . . . - . ";
+const char* const COUNTER_H =
+    "A4 . . . . . . . C5 . . . . . . . "
+    "B4 . . . . . . . D5 . . . . . . . "
+    "C5 . . . . . . . E5 . . . . . . . "
+    "C5 . . . . . . . ~B4 . . . . . - . ";
 const char* const THEME_E =
     "C5 . . . F5 . . . A5 . . . G5 . F5 . "
     "E5 . . . . . . . G5 . . . C5 . . . "
@@ -299,7 +354,7 @@ const char* const THEME_E2 =
     "C6 . . . A5 . . . F5 . . . A5 . C6 . "
     "C6 . . . G5 . . . E5 . . . G5 . . . "
     "D6 . . . B5 . . . G5 . . . B5 . D6 . "
-    "E6 . . . . . . . C6 . . . A5 . - . ";
+    "E6 . . . . . . . ~C6 . . . A5 . - . ";
 const char* const BELLS_INTRO =
     "E5 . . . A5 . . . C6 . . . B5 . . . "
     "A5 . . . E5 . . . . . . . . . . . ";
@@ -435,11 +490,11 @@ void section_d(Song& s) {
 void breakdown(Song& s) {
     Pat p(32);
     p.fx(0, HAT_CH, 0xF, BREAK_BPM);
-    s.pads(p, 0, chords("Dm E"), 24);
-    p.note(0, BASS_CH, place(2, 19), BASS, 40);
-    p.note(16, BASS_CH, place(4, 19), BASS, 40);
-    bells(p, 0, "F5 . . . A5 . . . D6 . . . A5 . . . G#5 . . . B5 . . . E6 . . . D6 . B5 .", 28);
-    riser(p, 16, 16, 12.0, 36);
+    s.pads(p, 0, chords("Dm E"), 7);
+    p.note(0, BASS_CH, place(2, 19), BASS, 26);
+    p.note(16, BASS_CH, place(4, 19), BASS, 26);
+    bells(p, 0, "F5 . . . A5 . . . D6 . . . A5 . . . G#5 . . . B5 . . . E6 . . . D6 . B5 .", 16);
+    riser(p, 16, 16, 12.0, 24);
     s.add(p);
 }
 
@@ -452,7 +507,7 @@ void section_e(Song& s) {
         drums(p, 0, 4, Groove::four);
         bass(p, 0, cs, i == 0 ? Bassline::offbeat : Bassline::pulse);
         arp(p, 0, cs, 2, 20, 60);
-        lead(p, 0, i == 1 ? THEME_E2 : THEME_E, 34);
+        lead_two(p, 0, i == 1 ? THEME_E2 : THEME_E, 36);
         if (i == 2) {  // half a bar of fill into scene 8
             s.pad(p, 64, chord("E"), 22);
             roll(p, 64, 8, 1, 30, 50);
@@ -461,22 +516,21 @@ void section_e(Song& s) {
     }
 }
 
+// Under scene 8 the drums rest: pads, bells and the second lead, well below the choruses.
 void section_f(Song& s) {
     std::vector<Chord> cs = chords("Am Em F C");
     for (int i = 0; i < 2; i++) {
         Pat p(64);
-        if (i == 0) crash(p, 0, 36);
-        s.pads(p, 0, cs, 26);
-        drums(p, 0, 4, Groove::half);
-        bass(p, 0, cs, Bassline::held, 44);
-        bells(p, 0, BELLS_DREAM, 30);
-        arp(p, 0, cs, 4, 18, 64);
-        if (i == 1) lead(p, 0, "E5 . . . . . . . . . . . - . . . B4 . . . . . . . . . . . - . . . "
-                                "C5 . . . . . . . A4 . . . - . . . G4 . . . . . . . . . . . - . . .", 28);
+        s.pads(p, 0, cs, 9);
+        bass(p, 0, cs, Bassline::held, 20);
+        bells(p, 0, BELLS_DREAM, 16);
+        arp(p, 0, cs, 4, 12, 64);
+        if (i == 1) lead_two(p, 0, "E5 . . . . . . . . . . . - . . . B4 . . . . . . . . . . . - . . . "
+                                    "C5 . . . . . . . ~A4 . . . - . . . G4 . . . . . . . . . . . - . . .", 20);
         s.add(p);
     }
     Pat f(24);
-    s.pads(f, 0, chords("F G"), 26, 12);
+    s.pads(f, 0, chords("F G"), 24, 12);
     roll(f, 8, 16, 1, 20, 50);
     riser(f, 0, 24, 16.0, 40);
     f.note(0, BASS_CH, place(5, 19), BASS, 44);
@@ -491,7 +545,7 @@ void section_g(Song& s) {
         crash(p, 0, i == 0 ? 46 : 36);
         if (i == 0) p.note(0, FX_CH, 48, IMPACT, 50);
         theme_bars(s, p, 0, melodies[i]);
-        if (i == 2) bells(p, 0, BELLS_B, 26);
+        counter(p, 0, i == 1 ? COUNTER_H : COUNTER_A, i == 2 ? 26 : 20);
         s.add(p);
     }
     Pat t(40);
@@ -508,39 +562,48 @@ void section_g(Song& s) {
 
 void section_h(Song& s) {
     std::vector<Chord> cs = chords("F G Am Am");
-    for (int i = 0; i < 3; i++) {
+    for (int i = 0; i < 2; i++) {
         Pat p(64);
         if (i == 0) crash(p, 0, 46), p.note(0, FX_CH, 48, IMPACT, 50);
         s.pads(p, 0, cs, 24);
         drums(p, 0, 4, Groove::four);
-        bass(p, 0, cs, Bassline::pulse);
+        bass(p, 0, cs, i == 0 ? Bassline::pulse : Bassline::walk);
         arp(p, 0, cs, 1, 20, 60);
-        lead(p, 0, i == 1 ? THEME_E2 : THEME_WATER, 34);
-        if (i == 2) bells(p, 0, BELLS_DREAM, 26);
+        lead(p, 0, THEME_H, 36);
+        counter(p, 0, COUNTER_H, 24 + 4 * i);
         s.add(p);
     }
 }
 
-void outro(Song& s) {
-    std::vector<Chord> cs = chords("F Em Am Am");
-    for (int i = 0; i < 2; i++) {
-        Pat p(64);
-        if (i == 0) crash(p, 0, 36);
-        s.pads(p, 0, cs, 26 - 4 * i);
-        if (i == 0) drums(p, 0, 4, Groove::light);
-        bass(p, 0, cs, Bassline::held, 40 - 8 * i);
-        bells(p, 0, BELLS_DREAM, 26 - 4 * i);
-        arp(p, 0, cs, 4, 16 - 4 * i, 64);
-        s.add(p);
-    }
-    // The last chord, released so that it dies away just before the song ends.
-    Pat e(32);
-    s.pad(e, 0, chord("Am"), 24);
-    bells(e, 0, "A5 . . . . . . . E5 . . . . . . . C5", 24);
-    e.note(0, BASS_CH, place(9, 19), BASS, 34);
-    e.off(18, BASS_CH);
-    s.pads_release(e, 20);
-    s.add(e);
+// The ending, from about 184 s of the show: a cadence over F, G and E, the last A minor chord from
+// row 32 (about 188 s), which holds through scene 10's fade-out, then dies away.
+void ending(Song& s) {
+    Pat a(64);
+    crash(a, 0, 36);
+    s.pads(a, 0, chords("F G"), 24);
+    s.pad(a, 24, chord("E"), 24);
+    drums(a, 0, 2, Groove::light);
+    bass(a, 0, chords("F G"), Bassline::held, 40);
+    a.note(24, BASS_CH, place(4, 19), BASS, 40);
+    lead(a, 0, "C6 . . . ~B5 . A5 . B5 . . . . . . . D6 . . . ~C6 . B5 . G#5 . . . . . . .", 32);
+    roll(a, 26, 6, 1, 20, 40);
+    crash(a, 32, 44);
+    a.note(32, FX_CH, 48, IMPACT, 46);
+    s.pad(a, 32, chord("Am"), 30);
+    a.note(32, BASS_CH, place(9, 19), BASS, 46);
+    a.note(32, KICK_CH, 48, KICK, 56);
+    lead(a, 32, "A5 . . . . . . . . . . . . . . . . . . . . . . . . . . . . . . -", 32);
+    bells(a, 32, "E6 . . . . . . . C6 . . . . . . . A5", 24);
+    s.add(a);
+
+    Pat b(64);
+    bells(b, 0, "E5 . . . . . . . . . . . . . . . A4", 18);
+    arp(b, 0, chords("Am"), 4, 12, 57);
+    s.pads_release(b, 40);
+    s.add(b);
+
+    Pat c(64);  // the pads' release runs out; the song stops well after the show
+    s.add(c);
 }
 
 }  // namespace
@@ -554,7 +617,7 @@ xm::Module compose_music() {
     m.bpm = BPM;
     m.instruments = {synth::kick(),  synth::snare(), synth::clap(),  synth::closed_hat(), synth::open_hat(),
                      synth::crash(), synth::tom(),   synth::impact(), synth::bass(),      synth::pad(),
-                     synth::lead(),  synth::pluck(), synth::bell(),  synth::riser()};
+                     synth::lead(),  synth::pluck(), synth::bell(),  synth::riser(), synth::lead_two()};
     Song s;
     intro(s);
     build(s);
@@ -568,7 +631,7 @@ xm::Module compose_music() {
     section_f(s);
     section_g(s);
     section_h(s);
-    outro(s);
+    ending(s);
     m.patterns = std::move(s.patterns);
     m.orders = std::move(s.orders);
     return m;

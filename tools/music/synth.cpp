@@ -277,7 +277,19 @@ xm::Instrument lead() {
     }));
     ins.volume_envelope = {{{0, 64}, {5, 54}, {60, 44}, {80, 0}}, 2, -1, -1};
     ins.fadeout = 1200;
-    ins.vibrato_type = 0, ins.vibrato_sweep = 40, ins.vibrato_depth = 6, ins.vibrato_rate = 12;
+    return ins;
+}
+
+xm::Instrument lead_two() {
+    // The second theme's voice: two detuned saws at C-5, mellow, that swell in rather than strike.
+    const int base = 60;
+    double f0 = note_frequency(base);
+    std::vector<Voice> voices = {{96, 1.0, 0.0}, {97, 0.6, 2.0}};
+    xm::Instrument ins = one_sample("lead two", looped_tone(base, 16384, 0, voices, 9000.0, [f0](int h, double) {
+        return rolloff(h * f0, 1600.0) / h;
+    }));
+    ins.volume_envelope = {{{0, 12}, {8, 56}, {14, 64}, {70, 50}, {90, 0}}, 3, -1, -1};
+    ins.fadeout = 900;
     return ins;
 }
 

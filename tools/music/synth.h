@@ -27,5 +27,6 @@ xm::Instrument lead();
 xm::Instrument pluck();
 xm::Instrument bell();
 xm::Instrument riser();
+xm::Instrument lead_two();
 
 }  // namespace synth
