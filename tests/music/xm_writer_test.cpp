@@ -12,7 +12,8 @@
 #include <string>
 #include <tuple>
 
-#include "driver/music.h"
+#include "music/music.h"
+#include "support/run.h"
 #include "support/virtual_audio.h"
 #include "xm_writer.h"
 
@@ -168,14 +169,14 @@ TEST(XmWriter, RefusesModulesItCannotWrite) {
 
 TEST(XmWriter, MusicToolWritesTheSameBytesEveryTime) {
     const std::string tool = TENFOLD_BUILD_DIR "/tools/music/tenfold-music";
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "tenfold-music-twice";
+    std::filesystem::path dir = make_temp_dir("music-twice");
     std::vector<std::vector<uint8_t>> runs;
     for (const char* sub : {"a", "b"}) {
         std::filesystem::create_directories(dir / sub);
         ASSERT_EQ(std::system((tool + " " + (dir / sub).string()).c_str()), 0);
         runs.push_back(read_bytes(dir / sub / "music.xm"));
     }
-    std::filesystem::remove_all(dir);
+    remove_tree(dir);
     EXPECT_FALSE(runs[0].empty());
     EXPECT_EQ(runs[0], runs[1]);
     EXPECT_NE(std::system((tool + " /nonexistent/folder 2>/dev/null").c_str()), 0);
