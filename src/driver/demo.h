@@ -9,7 +9,8 @@ extern struct timeval wait_now;    // latest reading of that wait
 extern const char banner[];
 
 void demo_init();
-// The whole run: start-up, the ten scenes, shutdown. Returns 1, the show's exit status.
+// The whole run: start-up, the ten scenes, shutdown. Returns the show's exit status: 1, or 3 if
+// the run could not write its outputs or remove its unpacked copy.
 int demo_main();
 // Waits n whole seconds of the clock while the music plays.
 void wait_seconds(int n);
