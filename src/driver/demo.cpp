@@ -78,7 +78,7 @@ FrameBuffer* new_frame_buffer() {
 
 // Every file a scene relies on, before the graphics mode: the scenes use them without a test.
 void check_assets() {
-    char bad[2048];
+    char bad[4096];  // every file of the catalogue, with its reason
     int count = list_bad_assets(bad, sizeof bad);
     char why[256];
     if (!check_music(why, sizeof why)) {
@@ -86,7 +86,7 @@ void check_assets() {
         snprintf(bad + used, sizeof bad - used, "%s%s (%s)", count++ ? ", " : "", MUSIC_FILE, why);
     }
     if (count == 0) return;
-    char message[2200];
+    char message[4200];
     snprintf(message, sizeof message, "data.dat does not hold what the show needs: %s", bad);
     fatal(message);
 }
