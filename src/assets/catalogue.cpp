@@ -1,5 +1,8 @@
 #include "assets/catalogue.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -194,25 +197,53 @@ void load_entry(const Entry& e) {
     }
 }
 
-// An object counts as loaded only if its world could also reserve its frame memory.
-bool entry_filled(const Entry& e) {
+// Why a file did not load: the file system's reason, else what its reader wants.
+const char* load_failure(const Entry& e) {
+    struct stat st;
+    if (stat(e.path, &st) != 0) return errno == ENOENT ? "missing" : strerror(errno);
     switch (e.kind) {
-        case PALETTE: return *e.palette != nullptr;
-        case SPRITE: return *e.sprite != nullptr;
-        case PICTURE: return e.world->pictures[e.number].pixels != nullptr;
-        case OBJECT: return *e.object >= 0 && e.world->work_vertices != nullptr;
+        case PALETTE: return "not a readable palette";
+        case SPRITE: return "not an IMAGE picture";
+        case PICTURE: return "not a PCX picture";
+        case OBJECT:
+            return *e.object >= 0 ? "no memory for its frame work" : "not a triangle mesh in 3D Studio ASCII";
         case WORLD:
-        case WORK: return true;
+        case WORK: break;
     }
-    return true;
+    return "not readable";
 }
 
-bool entry_missing(const Entry& e) { return e.needed && !entry_filled(e); }
+// Why a file that a scene needs cannot be used, written into why; false if it can.
+bool entry_bad(const Entry& e, char* why, size_t size) {
+    if (!e.needed) return false;
+    bool loaded = true;
+    switch (e.kind) {
+        case PALETTE: loaded = *e.palette != nullptr; break;
+        case SPRITE: loaded = *e.sprite != nullptr; break;
+        case PICTURE: loaded = e.world->pictures[e.number].pixels != nullptr; break;
+        // An object counts as loaded only if its world could also reserve its frame memory.
+        case OBJECT: loaded = *e.object >= 0 && e.world->work_vertices != nullptr; break;
+        case WORLD:
+        case WORK: return false;
+    }
+    if (!loaded) {
+        snprintf(why, size, "%s", load_failure(e));
+        return true;
+    }
+    // The scenes fade all 256 entries of a palette and set it whole.
+    const Palette* p = e.kind == PALETTE ? *e.palette : nullptr;
+    if (p && (p->first != 0 || p->count != 256)) {
+        snprintf(why, size, "%d colours from index %d, not 256 from index 0", p->count, p->first);
+        return true;
+    }
+    return false;
+}
 
 // A mesh loaded for several objects is named once.
 bool named_before(const Entry* e) {
+    char why[128];
     for (const Entry* p = catalogue; p < e; p++)
-        if (p->path && strcmp(p->path, e->path) == 0 && entry_missing(*p)) return true;
+        if (p->path && strcmp(p->path, e->path) == 0 && entry_bad(*p, why, sizeof why)) return true;
     return false;
 }
 
@@ -227,7 +258,7 @@ int load_picture(World* world, int index, const char* path) {
     PictureSlot* slot = &world->pictures[index];
     slot->path = path;
     slot->palette = static_cast<uint8_t*>(malloc(PCX_PALETTE_BYTES));
-    slot->pixels = static_cast<uint8_t*>(malloc(PICTURE_BYTES));
+    slot->pixels = static_cast<uint8_t*>(calloc(PICTURE_BYTES, 1));  // what the picture leaves is 0
     if (!slot->palette || !slot->pixels || read_pcx(path, slot->palette, slot->pixels) != 0) {
         printf("file (%s) not found.\n", path);
         free_picture(world, index);
@@ -244,15 +275,16 @@ void free_picture(World* world, int index) {
     slot->pixels = nullptr;
 }
 
-int list_missing_assets(char* buf, size_t size) {
+int list_bad_assets(char* buf, size_t size) {
     if (size == 0) return 0;
     buf[0] = '\0';
-    int missing = 0;
+    int bad = 0;
     for (const Entry& e : catalogue) {
-        if (!entry_missing(e) || named_before(&e)) continue;
-        missing++;
+        char why[128];
+        if (!entry_bad(e, why, sizeof why) || named_before(&e)) continue;
+        bad++;
         size_t used = strlen(buf);
-        snprintf(buf + used, size - used, "%s%s", missing > 1 ? ", " : "", e.path);
+        snprintf(buf + used, size - used, "%s%s (%s)", bad > 1 ? ", " : "", e.path, why);
     }
-    return missing;
+    return bad;
 }

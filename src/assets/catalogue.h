@@ -12,14 +12,17 @@
 // null (-1 for an object) after its reader's message; loading goes on.
 void load_data();
 // Fills picture slot index of world from a PCX file: the path, a 768-byte palette and a 256 x 256
-// pixel block. 0, or -1 after "file (%s) not found.\n" with the slot left empty.
+// pixel block, 0 where a smaller picture leaves it. 0, or -1 after "file (%s) not found.\n" with
+// the slot left empty.
 int load_picture(World* world, int index, const char* path);
 // Releases the slot's palette and pixel blocks (either may be null) and empties the slot.
 void free_picture(World* world, int index);
 
-// After load_data: writes the files whose slots a scene needs but that are empty, separated by
-// ", ", into buf (always terminated, cut short if it does not fit); returns how many there are.
-int list_missing_assets(char* buf, size_t size);
+// After load_data: writes every file that a scene needs but that did not load or has a shape the
+// scenes cannot use (a palette that a scene fades or sets whole holds 256 colours from index 0),
+// each as "path (why)", separated by ", ", into buf (always terminated, cut short if it does not
+// fit); returns how many there are.
+int list_bad_assets(char* buf, size_t size);
 
 constexpr int GALLERY_PICTURES = 16;
 constexpr int CS_PICTURES = 6;

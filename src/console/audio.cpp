@@ -1,13 +1,23 @@
 // Sound drivers of our own for the module player. Both mix with the library's software mixer;
 // the player moves on only as samples are mixed, so mixing is what moves the song.
 //  - virtual: under the virtual clock, mixes exactly the samples of the elapsed virtual time and
-//    hands them to the WAV file (TENFOLD_AUDIO_OUT) and the audio hook;
+//    hands them to the WAV file (TENFOLD_AUDIO_OUT; a pipe gets a header for a stream) and the
+//    audio hook;
 //  - silent: under the real clock where no sound device works, mixes into nothing at real-time
 //    pace, so the song and its cues keep their timing.
+// And the library's own look for a sound device, kept quiet and tidy.
+#include <alsa/asoundlib.h>
+#include <fcntl.h>
 #include <mikmod.h>
+#include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 #include "console/internal.h"
@@ -25,8 +35,13 @@ namespace {
 constexpr int64_t IDLE_STEP = MIX_RATE / 300;  // an update with nothing to mix moves time this far
 constexpr int64_t MAX_BLOCK = 4096;            // samples per mixing call
 
+// A pipe's reader takes a WAV header at its word: these data sizes (sox's own for a pipe) make
+// sox and ffmpeg read on to the end of the stream.
+constexpr uint32_t STREAM_DATA_BYTES = 0x7ffff000;
+
 int64_t mixed = 0;  // samples mixed since the driver started
-FILE* wav = nullptr;
+int wav = -1;       // the WAV file, -1 when none is written
+bool wav_streaming = false;  // not seekable (a pipe): the header keeps the stream sizes
 int64_t wav_frames = 0;
 timespec silent_last{};
 
@@ -34,18 +49,53 @@ void put_u32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; i++) p[i] = uint8_t(v >> (8 * i));
 }
 
-void write_wav_header(FILE* f, int64_t frames) {
+// Writes all n bytes at offset at (-1: where the file is); 0, or the errno value of the failure.
+int write_fully(int fd, const void* data, size_t n, off_t at = -1) {
+    const char* p = static_cast<const char*>(data);
+    while (n > 0) {
+        ssize_t w = at < 0 ? write(fd, p, n) : pwrite(fd, p, n, at);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return w < 0 ? errno : EIO;
+        p += w;
+        n -= size_t(w);
+        if (at >= 0) at += w;
+    }
+    return 0;
+}
+
+// The header for frames stereo frames: at the start of the file once they are written, or
+// before them on a stream. 0, or the errno value of the failure.
+int write_wav_header(int64_t frames, bool at_start) {
     uint8_t h[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
                      16, 0, 0, 0, 1, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 16, 0,
                      'd', 'a', 't', 'a', 0, 0, 0, 0};
-    uint32_t data = uint32_t(frames * 4);
+    uint32_t data = wav_streaming ? STREAM_DATA_BYTES : uint32_t(frames * 4);
     put_u32(h + 4, 36 + data);
     put_u32(h + 24, MIX_RATE);
     put_u32(h + 28, MIX_RATE * 4);
     put_u32(h + 40, data);
-    fseek(f, 0, SEEK_SET);
-    fwrite(h, 1, sizeof h, f);
-    fseek(f, 0, SEEK_END);
+    return write_fully(wav, h, sizeof h, at_start ? 0 : -1);
+}
+
+// The WAV file cannot be written: reported, and the run ends (a reader that went away wants no
+// more, a full disk takes no more).
+void wav_failed(int error) {
+    close(wav);
+    wav = -1;
+    report_output_failure(settings.audio_out, error);
+    request_quit(1);
+}
+
+void open_wav() {
+    wav = open(settings.audio_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (wav < 0) {
+        report_output_failure(settings.audio_out, errno);
+        request_quit(1);
+        return;
+    }
+    wav_streaming = lseek(wav, 0, SEEK_CUR) < 0;
+    wav_frames = 0;
+    if (int error = write_wav_header(0, false)) wav_failed(error);
 }
 
 // Mixes n stereo sample frames with the library's mixer and passes them on.
@@ -54,9 +104,9 @@ void mix(int64_t n, bool keep) {
     while (n > 0) {
         int64_t k = n < MAX_BLOCK ? n : MAX_BLOCK;
         VC_WriteBytes(reinterpret_cast<SBYTE*>(buf.data()), ULONG(k * 4));
-        if (keep && wav) {
-            fwrite(buf.data(), 4, size_t(k), wav);
-            wav_frames += k;
+        if (keep && wav >= 0) {
+            if (int error = write_fully(wav, buf.data(), size_t(k) * 4)) wav_failed(error);
+            else wav_frames += k;
         }
         if (keep && audio_hook) audio_hook(buf.data(), size_t(k));
         mixed += k;
@@ -67,10 +117,11 @@ void mix(int64_t n, bool keep) {
 }  // namespace
 
 void close_audio_output() {
-    if (!wav) return;
-    write_wav_header(wav, wav_frames);
-    fclose(wav);
-    wav = nullptr;
+    if (wav < 0) return;
+    int error = wav_streaming ? 0 : write_wav_header(wav_frames, true);
+    if (close(wav) != 0 && !error) error = errno;
+    wav = -1;
+    if (error) report_output_failure(settings.audio_out, error);
 }
 
 namespace {
@@ -89,15 +140,7 @@ int start_mixer() {
 
 int virtual_init() {
     mixed = virtual_samples();  // the song starts now, not at the clock's start
-    if (!settings.audio_out.empty()) {
-        wav = fopen(settings.audio_out.c_str(), "wb");
-        if (!wav) {
-            fprintf(stderr, "tenfold: cannot write %s\n", settings.audio_out.c_str());
-        } else {
-            wav_frames = 0;
-            write_wav_header(wav, 0);
-        }
-    }
+    if (!settings.audio_out.empty()) open_wav();
     return start_mixer();
 }
 
@@ -181,6 +224,35 @@ MDRIVER make_driver(const char* name, const char* alias, BOOL (*present)(), int 
     return d;
 }
 
+void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
+
+// The sound server's client library (PulseAudio's) keeps a runtime folder per user. Where
+// XDG_RUNTIME_DIR is unset it makes one, "pulse-…", in the temporary folder and points the user's
+// configuration at it; with no sound server on the machine, nothing ever goes into it. These are
+// the ones there are now (none where the client library does not use the temporary folder).
+std::vector<std::filesystem::path> sound_runtime_folders() {
+    namespace fs = std::filesystem;
+    std::vector<fs::path> found;
+    if (getenv("XDG_RUNTIME_DIR") || getenv("PULSE_RUNTIME_PATH")) return found;
+    const char* tmp = "/tmp";  // the client library's choice of temporary folder
+    for (const char* name : {"TMPDIR", "TMP", "TEMP", "TEMPDIR"}) {
+        const char* v = getenv(name);
+        if (v && v[0] == '/') {
+            tmp = v;
+            break;
+        }
+    }
+    std::error_code e;
+    for (fs::directory_iterator it(tmp, e), end; !e && it != end; it.increment(e)) {
+        struct stat st;
+        const fs::path& p = it->path();
+        if (p.filename().string().rfind("pulse-", 0) == 0 && lstat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+            st.st_uid == getuid())
+            found.push_back(p);
+    }
+    return found;
+}
+
 MDRIVER virtual_driver = make_driver("tenfold virtual-clock mixer", "tenfold-virtual", virtual_present,
                                      virtual_init, virtual_exit, virtual_update);
 MDRIVER silent_driver = make_driver("tenfold silent real-time mixer", "tenfold-silent", silent_present,
@@ -208,6 +280,17 @@ void con_audio_register() {
     MikMod_RegisterDriver(&browser_driver);
 #endif
     MikMod_RegisterDriver(&silent_driver);
+}
+
+int con_audio_init() {
+    std::vector<std::filesystem::path> before = sound_runtime_folders();
+    snd_lib_error_set_handler(ignore_alsa_error);
+    int failed = MikMod_Init("");
+    snd_lib_error_set_handler(nullptr);
+    // A folder made for this look and left empty is the run's own litter; rmdir takes no other.
+    for (const std::filesystem::path& p : sound_runtime_folders())
+        if (std::find(before.begin(), before.end(), p) == before.end()) rmdir(p.c_str());
+    return failed;
 }
 
 int con_audio_fallback() {

@@ -5,9 +5,12 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "console/internal.h"
@@ -25,7 +28,14 @@ namespace {
 std::atomic<int> quit_status{0};  // set by signal handlers and the window's thread
 bool quitting = false;
 void (*quit_handler)(int) = nullptr;
+void (*fatal_cleanup)() = nullptr;
 bool started = false;
+bool outputs_failed = false;
+bool stats_written = false;
+
+constexpr int QUIT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int CRASH_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGQUIT};
+struct sigaction crash_previous[std::size(CRASH_SIGNALS)];
 
 struct SceneStats {
     int scene;
@@ -37,13 +47,45 @@ std::vector<SceneStats> marks;  // where each scene started
 int64_t frames = 0, missed_ticks = 0;
 long song_position = -1;
 
+// What is left to do when a signal ends the process at once; async-signal-safe.
+void clean_up_at_once() {
+    restore_terminal_now();
+    if (fatal_cleanup) fatal_cleanup();
+}
+
 void on_signal(int sig) {
     if (quit_status) {  // a second request: stop at once
+        clean_up_at_once();
         signal(sig, SIG_DFL);
         raise(sig);
         return;
     }
     quit_status = 128 + sig;
+}
+
+void on_crash(int sig, siginfo_t* info, void*) {
+    clean_up_at_once();
+    for (size_t i = 0; i < std::size(CRASH_SIGNALS); i++)
+        if (CRASH_SIGNALS[i] == sig) sigaction(sig, &crash_previous[i], nullptr);
+    // A fault the processor raised comes again when its instruction runs again, now with the
+    // previous action; a signal that was sent is sent again.
+    if (info->si_code <= 0 || sig == SIGABRT || sig == SIGQUIT) raise(sig);
+}
+
+// Signals the user ends the show with; one ignored from the start (nohup) stays ignored.
+void trap_signals() {
+    for (int sig : QUIT_SIGNALS) {
+        if (signal(sig, on_signal) == SIG_IGN && sig == SIGHUP) signal(sig, SIG_IGN);
+    }
+    signal(SIGPIPE, SIG_IGN);
+    struct sigaction sa {};
+    sa.sa_sigaction = on_crash;
+    sa.sa_flags = SA_SIGINFO;
+    sigemptyset(&sa.sa_mask);
+    for (size_t i = 0; i < std::size(CRASH_SIGNALS); i++) {
+        sigaction(CRASH_SIGNALS[i], &sa, &crash_previous[i]);
+        if (crash_previous[i].sa_handler == SIG_IGN) sigaction(CRASH_SIGNALS[i], &crash_previous[i], nullptr);
+    }
 }
 
 std::string absolute(const std::string& path) {
@@ -79,11 +121,17 @@ void note_song_position() {
     if (MODULE* m = Player_GetModule()) song_position = long(m->sngpos) * 65536 + m->patpos;
 }
 
+void report_output_failure(const std::string& path, int error) {
+    outputs_failed = true;
+    fprintf(stderr, "tenfold: cannot write %s: %s\n", path.c_str(), strerror(error));
+}
+
 void write_stats() {
-    if (settings.stats.empty()) return;
+    if (settings.stats.empty() || stats_written) return;
+    stats_written = true;
     FILE* f = fopen(settings.stats.c_str(), "w");
     if (!f) {
-        fprintf(stderr, "tenfold: cannot write %s\n", settings.stats.c_str());
+        report_output_failure(settings.stats, errno);
         return;
     }
     SceneStats end = snapshot(0);
@@ -103,7 +151,9 @@ void write_stats() {
                 (long long)(b.missed - a.missed), b.cpu - a.cpu, a.seconds, b.seconds, a.position, b.position);
     }
     fprintf(f, "%s]}\n", marks.empty() ? "" : "\n");
-    fclose(f);
+    int error = fflush(f) != 0 || ferror(f) ? errno : 0;
+    if (fclose(f) != 0 && !error) error = errno;
+    if (error) report_output_failure(settings.stats, error);
 }
 
 }  // namespace con
@@ -128,13 +178,13 @@ void console_start(const ConsoleSettings& s) {
     start_clock();
     quit_status = 0;
     quitting = false;
+    outputs_failed = stats_written = false;
     marks.clear();
     frames = missed_ticks = 0;
     song_position = -1;
     if (!started) {
         started = true;
-        signal(SIGINT, on_signal);
-        signal(SIGTERM, on_signal);
+        trap_signals();
         atexit(finish);
     }
 }
@@ -151,6 +201,14 @@ void console_start() {
 }
 
 void con_on_quit(void (*handler)(int)) { quit_handler = handler; }
+
+void con_on_fatal_signal(void (*cleanup)()) { fatal_cleanup = cleanup; }
+
+int con_close_outputs() {
+    close_audio_output();
+    write_stats();
+    return outputs_failed ? 0 : 1;
+}
 
 bool con_quit_requested() { return quit_status != 0; }
 

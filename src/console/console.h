@@ -25,14 +25,24 @@ struct ConsoleSettings {
 };
 
 ConsoleSettings console_settings_from_env();
-// Starts the clock, traps SIGINT and SIGTERM, and arranges for the statistics and the display to
+// Starts the clock, traps SIGINT, SIGTERM and SIGHUP and the crash signals, ignores SIGPIPE (a
+// reader that goes away shows as a failed write), and arranges for the outputs and the display to
 // be closed at exit. Call once, first thing in the process.
 void console_start(const ConsoleSettings& settings);
 void console_start();  // with console_settings_from_env()
 
-// The function that ends the show when the user asks for it (Ctrl-C, SIGTERM, a closed window,
-// Esc). It is called at the next console call, never from a signal handler; it must not return.
+// The function that ends the show when the user asks for it (Ctrl-C, SIGTERM, SIGHUP, a closed
+// window, Esc). It is called at the next console call, never from a signal handler; it must not
+// return.
 void con_on_quit(void (*handler)(int status));
+// A function with only async-signal-safe calls, run when a signal ends the process at once: a
+// crash (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGQUIT) or a second Ctrl-C, SIGTERM or SIGHUP.
+// The terminal is put back first; then the process ends as the signal would.
+void con_on_fatal_signal(void (*cleanup)());
+// Finishes what the console writes: the WAV file of the virtual clock and the run statistics.
+// Returns 0 if any of it could not be written (already reported on standard error with the file
+// and the reason), else 1. Also done at exit; safe to call more than once.
+int con_close_outputs();
 // Ends the run through the quit handler if the user asked to; every console call does this.
 void con_check_quit();
 // True once the user has asked to end the run.
@@ -75,9 +85,13 @@ int con_nice(int increment);
 // Registers the console's own sound drivers ahead of the library's. Under the virtual clock ours
 // is the only one that answers autodetection; under the real clock ours never does.
 void con_audio_register();
-// After the library found no sound device: initialises the player with our silent driver, which
-// mixes at real-time pace so the song (and every cue read from it) keeps its timing. Returns
-// MikMod_Init's result.
+// MikMod_Init(""): the library looks for a sound device. The sound library's own error lines
+// (ALSA's) are kept off standard error meanwhile, and a runtime folder that the sound server's
+// client library made for this look in the temporary folder and left empty is removed again.
+int con_audio_init();
+// Initialises the player with our silent driver, which mixes in software at real-time pace: where
+// no sound device works, so the song (and every cue read from it) keeps its timing; and to load a
+// module once before any device is opened. Returns MikMod_Init's result.
 int con_audio_fallback();
 // True if the library's driver makes no sound and does not keep time (its no-sound driver or a
 // file writer that autodetection picked).

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "console/console.h"
 
@@ -63,6 +64,11 @@ void close_display();
 
 // Quit requests from the display (closed window, Esc).
 void request_quit(int status);
+// Puts the process's terminal back if the terminal display has it; async-signal-safe.
+void restore_terminal_now();
+// An output could not be written: says which and why (an errno value) on standard error, and the
+// run's outputs count as failed (con_close_outputs).
+void report_output_failure(const std::string& path, int error);
 
 // Statistics.
 void count_presentation(int64_t missed);

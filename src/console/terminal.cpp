@@ -75,8 +75,7 @@ void restore_terminal() {
 }
 
 void on_fatal(int sig) {
-    restore_terminal();
-    restore.tty = -1;
+    restore_terminal_now();
     for (int i = 0; i < NFATAL; i++)
         if (FATAL_SIGNALS[i] == sig) sigaction(sig, &restore.old_fatal[i], nullptr);
     raise(sig);  // delivered with the previous action once this handler returns
@@ -335,6 +334,11 @@ int take_terminal() {
 }
 
 }  // namespace
+
+void restore_terminal_now() {
+    restore_terminal();
+    restore.tty = -1;
+}
 
 std::unique_ptr<Display> open_terminal_display() {
     int tty = take_terminal();

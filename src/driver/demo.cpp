@@ -27,29 +27,34 @@ const char banner[] =
 
 namespace {
 
+constexpr int OUTPUT_FAILED = 3;  // exit status of a run that could not write or remove its files
+
 bool audio_started = false;
 
-// Ends the run after start-up went wrong, before the graphics mode: nothing is left behind.
+// Ends the run after start-up went wrong, before the graphics mode: nothing is left behind. If the
+// user asked to quit meanwhile, it ends as a quit.
 [[noreturn]] void fatal(const char* message) {
+    con_check_quit();
     if (message) fprintf(stderr, "tenfold: %s\n", message);
     remove_data();
     exit(2);
 }
 
-// Shutdown, in the timeline's order; also the way out when the user ends the show early.
-void stop_show() {
+// Shutdown, in the timeline's order; also the way out when the user ends the show early. Returns
+// the exit status: status, but OUTPUT_FAILED for 1 if the run could not write its outputs or
+// remove its unpacked copy (each failure reported already).
+int stop_show(int status) {
     if (audio_started) audio_shutdown();
     audio_started = false;
-    remove_data();
+    int removed = remove_data();
     vga_setmode(TEXT);
     fputs(banner, stdout);
     fflush(stdout);
+    int written = con_close_outputs();
+    return status == 1 && !(removed && written) ? OUTPUT_FAILED : status;
 }
 
-void quit_show(int status) {
-    stop_show();
-    exit(status);
-}
+void quit_show(int status) { exit(stop_show(status)); }
 
 void ask_for_realtime() {
     sched_param param{};
@@ -67,12 +72,18 @@ FrameBuffer* new_frame_buffer() {
     return b;
 }
 
-// Every slot a scene draws with must be filled; the scenes use them without a test.
+// Every file a scene relies on, before the graphics mode: the scenes use them without a test.
 void check_assets() {
-    char missing[1024];
-    if (list_missing_assets(missing, sizeof missing) == 0) return;
-    char message[1100];
-    snprintf(message, sizeof message, "missing or unreadable in data.dat: %s", missing);
+    char bad[4096];  // every file of the catalogue, with its reason
+    int count = list_bad_assets(bad, sizeof bad);
+    char why[256];
+    if (!check_music(why, sizeof why)) {
+        size_t used = strlen(bad);
+        snprintf(bad + used, sizeof bad - used, "%s%s (%s)", count++ ? ", " : "", MUSIC_FILE, why);
+    }
+    if (count == 0) return;
+    char message[4200];
+    snprintf(message, sizeof message, "data.dat does not hold what the show needs: %s", bad);
     fatal(message);
 }
 
@@ -95,6 +106,7 @@ void demo_init() {
     printf("precalcing ...\n");
     fflush(stdout);
     if (!precalc_tables()) fatal("cannot allocate the wave tables");
+    con_check_quit();
     if (!unpack_data()) fatal(nullptr);
     load_data();
     fflush(stdout);
@@ -115,6 +127,5 @@ int demo_main() {
         console_mark_scene(n);
         timeline[n - 1](frame_buf, aux_buf1, aux_buf2);
     }
-    stop_show();
-    return 1;
+    return stop_show(1);
 }

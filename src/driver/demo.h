@@ -4,5 +4,6 @@
 extern const char banner[];
 
 void demo_init();
-// The whole run: start-up, the ten scenes, shutdown. Returns 1, the show's exit status.
+// The whole run: start-up, the ten scenes, shutdown. Returns the show's exit status: 1, or 3 if
+// the run could not write its outputs or remove its unpacked copy.
 int demo_main();

@@ -1,6 +1,10 @@
 #include "music/music.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "console/console.h"
 
@@ -8,10 +12,20 @@ MODULE* music_module = nullptr;
 struct timeval wait_start;
 struct timeval wait_now;
 
-void audio_init() {
+namespace {
+
+// The library keeps its lists of drivers and loaders for the whole process, and a loader
+// registered twice turns its list into a loop: once per process.
+void register_player() {
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
     con_audio_register();
     MikMod_RegisterAllDrivers();
     MikMod_RegisterLoader(&load_xm);
+}
+
+void player_settings() {
     md_mixfreq = 44100;
     md_device = 0;
     md_volume = 96;
@@ -20,7 +34,14 @@ void audio_init() {
     md_pansep = 128;
     md_reverb = 0;
     md_mode = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUSIC;
-    int failed = MikMod_Init("");
+}
+
+}  // namespace
+
+void audio_init() {
+    register_player();
+    player_settings();
+    int failed = con_audio_init();
     int reason = MikMod_errno;
     if (!failed && con_audio_driver_is_mute()) {
         // Autodetection fell through to a driver that neither sounds nor keeps time.
@@ -33,7 +54,7 @@ void audio_init() {
         if (con_audio_fallback()) return;
     }
     MikMod_EnableOutput();  // updates mix (and move the clock) even without a module
-    music_module = Player_Load("data/music.xm", 16, 0);
+    music_module = Player_Load(MUSIC_FILE, 16, 0);
     if (music_module) {
         music_module->extspd = 1;
         music_module->panflag = 1;
@@ -49,6 +70,26 @@ void audio_shutdown() {
     Player_Free(music_module);
     music_module = nullptr;
     MikMod_Exit();
+}
+
+int check_music(char* why, size_t size) {
+    struct stat st;
+    if (stat(MUSIC_FILE, &st) != 0) {
+        snprintf(why, size, "%s", errno == ENOENT ? "missing" : strerror(errno));
+        return 0;
+    }
+    register_player();
+    player_settings();
+    // The silent driver mixes in software as audio_init's drivers do, and opens no device.
+    if (con_audio_fallback() != 0) {
+        snprintf(why, size, "the module player does not start: %s", MikMod_strerror(MikMod_errno));
+        return 0;
+    }
+    MODULE* module = Player_Load(MUSIC_FILE, 16, 0);
+    if (!module) snprintf(why, size, "the module player refuses it: %s", MikMod_strerror(MikMod_errno));
+    Player_Free(module);
+    MikMod_Exit();
+    return module != nullptr;
 }
 
 long song_position() {

@@ -5,10 +5,16 @@
 #include <mikmod.h>
 #include <sys/time.h>
 
-extern MODULE* music_module;  // null until audio_init loaded "data/music.xm"
+#include <cstddef>
+
+constexpr char MUSIC_FILE[] = "data/music.xm";
+extern MODULE* music_module;  // null until audio_init loaded MUSIC_FILE
 
 void audio_init();
 void audio_shutdown();
+// Before any sound device is opened: loads MUSIC_FILE with the player's settings and frees it
+// again. 1 if the player takes it; else 0, with why not ("missing", the player's reason) in why.
+int check_music(char* why, size_t size);
 
 // sngpos * 65536 + patpos, as of the last MikMod_Update().
 long song_position();

@@ -45,8 +45,8 @@ std::string Catalogue::dir, Catalogue::output;
 
 TEST_F(Catalogue, FillsEverySlotAndPrintsOnlyItsLine) {
     EXPECT_EQ(output, "loading data ...\n");
-    char missing[1024];
-    EXPECT_EQ(list_missing_assets(missing, sizeof missing), 0) << missing;
+    char bad[1024];
+    EXPECT_EQ(list_bad_assets(bad, sizeof bad), 0) << bad;
     EXPECT_NE(pal_white, nullptr) << "the palette no scene uses is in the pack all the same";
     EXPECT_STREQ(world_scene8.pictures[0].path, "data/temp.pcx");
 }
@@ -273,6 +273,8 @@ TEST_F(PictureSlots, RefusedFileLeavesTheSlotEmptyAndIsNamed) {
     EXPECT_EQ(world.pictures[2].extra, 77u) << "the fourth word is passed along";
     EXPECT_EQ(world.pictures[2].pixels[0] + world.pictures[2].pixels[256] * 1000 + world.pictures[2].palette[767] * 1000000,
               200 + 7 * 1000 + 3 * 1000000);
+    EXPECT_EQ(std::count(world.pictures[2].pixels, world.pictures[2].pixels + 65536, 0), 65536 - 4)
+        << "the block is 0 wherever the 2 x 2 picture leaves it";
     free_picture(&world, 2);
     EXPECT_EQ(world.pictures[2].pixels, nullptr);
     free_picture(&world, 2);  // an empty slot is released without harm

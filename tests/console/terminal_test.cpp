@@ -390,7 +390,7 @@ TEST(TerminalUnderTmux, TestCardShowsInTrueColourAndCtrlCLeavesTheTerminalAsItWa
     EXPECT_EQ(state(), "1 0\n") << "alternate screen, cursor hidden";
 
     run_shell(tmux + "send-keys -t card C-c");
-    std::string screen = capture_until("exit status 1");  // not the typed command's "exit status $?"
+    std::string screen = capture_until("exit status 1");  // the status, not the typed command
     EXPECT_NE(screen.find("tenfold-testcard: stopped\nexit status 130"), std::string::npos) << screen;
     EXPECT_EQ(state(), "0 1\n") << "main screen, cursor visible";
     EXPECT_EQ(screen.find("8;2;"), std::string::npos) << "no colour left on the main screen";

@@ -1,7 +1,11 @@
-// The show as a program: start-up failures, interruptions, the window closed, and what is left
-// behind. The complete run is the shared one of tests/support/show_run.h.
+// The show as a program: start-up failures, interruptions and crashes, the window closed, outputs
+// that cannot be written, and what is left behind. The complete run is the shared one of
+// tests/support/show_run.h.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "driver/demo.h"
 #include "support/run.h"
@@ -23,44 +28,123 @@ struct ShowRun : ::testing::Test {
     void SetUp() override {
         dir = make_temp_dir("show");
         tmp = make_temp_dir("tmpdir");
+        fs::create_directory(dir + "/home");
     }
     void TearDown() override {
         remove_tree(dir);
         remove_tree(tmp);
     }
+    // A user of a fresh machine: a home of its own (no sound server's settings in it) and no
+    // XDG_RUNTIME_DIR.
     std::vector<std::string> env(std::vector<std::string> more = {}, const char* clock = "virtual") {
         more.push_back(std::string("TENFOLD_CLOCK=") + clock);
         more.push_back("TENFOLD_VIDEO=none");
         more.push_back("TMPDIR=" + tmp);
+        more.push_back("HOME=" + dir + "/home");
         return more;
     }
     // The build's data.dat.
     void provide_archive() {
         fs::copy_file(std::string(TENFOLD_BUILD_DIR) + "/data.dat", dir + "/data.dat");
     }
-    // The build's data.dat without some of its files.
-    void provide_archive_without(const std::vector<std::string>& names) {
+    // The build's data.dat without some of its files and with others replaced.
+    void provide_archive_with(const std::vector<std::string>& removed,
+                              const std::vector<std::pair<std::string, std::string>>& replaced) {
         std::string src = make_temp_dir("pack");
         ASSERT_EQ(system(("tar -xzf " TENFOLD_BUILD_DIR "/data.dat -C " + src).c_str()), 0);
-        for (const std::string& name : names) ASSERT_TRUE(fs::remove(src + "/data/" + name)) << name;
+        for (const std::string& name : removed) ASSERT_TRUE(fs::remove(src + "/data/" + name)) << name;
+        for (const auto& [name, bytes] : replaced) write_file(src + "/data/" + name, bytes);
         ASSERT_EQ(system(("tar -czf " + dir + "/data.dat -C " + src + " data").c_str()), 0);
         remove_tree(src);
     }
-    bool tmp_is_empty() { return fs::is_empty(tmp); }
+    std::vector<std::string> tmp_entries() {
+        std::vector<std::string> names;
+        for (const fs::directory_entry& e : fs::directory_iterator(tmp)) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // Waits until the file holds text; false after 20 s.
+    bool wait_for(const std::string& path, const std::string& text) {
+        for (int waited = 0; waited < 20000; waited += 20, usleep(20000))
+            if (read_file(path).find(text) != std::string::npos) return true;
+        return false;
+    }
+    // The show's unpacked copy in its TMPDIR, "" if there is none.
+    std::string unpacked_copy() {
+        for (const std::string& name : tmp_entries())
+            if (name.rfind("tenfold-", 0) == 0) return tmp + "/" + name;
+        return "";
+    }
 };
 
-// The user ends the show early: in real time, a second or two into the opening scene.
+// The user ends the show at any moment: while it unpacks, or a second or two into the opening scene
+// in real time; by Ctrl-C (once or twice, to the whole job as a terminal sends it), SIGTERM or a
+// closed terminal (SIGHUP). The unpacked copy goes, and so does the empty folder that the sound
+// server's client library makes in TMPDIR as it looks for a device; another one there stays.
 TEST_F(ShowRun, InterruptedRunCleansUpLikeACompleteOne) {
     provide_archive();
     fs::create_directory(dir + "/data");
     write_file(dir + "/data/mine.txt", "my own file\n");
-    for (auto [sig, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
-        RunResult r = run_program(TENFOLD_BIN, dir, env({"TENFOLD_STATS=stats.json"}, "real"), 2500, sig);
-        EXPECT_EQ(r.exit_status, status) << r.err;
-        EXPECT_EQ(count_of(r.out, banner), 2) << "text mode and the closing banner";
+    fs::create_directories(dir + "/bin");
+    // A tar that takes its time: the show is interrupted while it unpacks.
+    write_file(dir + "/bin/tar", "#!/bin/sh\necho $$ > " + dir + "/tar.pid\nexec sleep 20\n");
+    chmod((dir + "/bin/tar").c_str(), 0755);
+    fs::create_directory(tmp + "/pulse-not-the-shows");
+    struct Case {
+        const char* moment;
+        int sig;
+        bool to_job, twice;
+        int status;  // the exit status; -1: ended by the signal itself
+    } cases[] = {{"opening scene", SIGINT, false, false, 130},
+                 {"opening scene", SIGTERM, false, false, 143},
+                 {"opening scene", SIGHUP, false, false, 129},
+                 {"unpacking", SIGINT, true, false, 130},
+                 {"unpacking", SIGTERM, false, false, 143},
+                 {"unpacking", SIGINT, true, true, -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.moment << ", " << strsignal(c.sig) << (c.twice ? " twice" : ""));
+        bool unpacking = strcmp(c.moment, "unpacking") == 0;
+        std::vector<std::string> e = env({"TENFOLD_STATS=stats.json"}, "real");
+        if (unpacking) e.push_back("PATH=" + dir + "/bin:" + getenv("PATH"));
+        remove((dir + "/tar.pid").c_str());
+        remove((dir + "/stats.json").c_str());
+        int pid = start_program(TENFOLD_BIN, dir, e);
+        if (unpacking)
+            ASSERT_TRUE(wait_for(dir + "/tar.pid", "\n")) << "tar did not start";
+        else
+            usleep(2500000);
+        for (int n = 0; n < (c.twice ? 2 : 1); n++) kill(c.to_job ? -pid : pid, c.sig);
+        RunResult r = finish_program(pid, dir);
+        if (c.status < 0) {
+            EXPECT_TRUE(r.term_signal == c.sig || r.exit_status == 128 + c.sig) << r.err;
+        } else {
+            EXPECT_EQ(r.exit_status, c.status) << r.err;
+            EXPECT_EQ(count_of(r.out, banner), 2) << "text mode and the closing banner";
+            EXPECT_NE(read_file(dir + "/stats.json").find("\"clock\": \"real\""), std::string::npos);
+        }
+        EXPECT_EQ(r.err.find("cannot unpack"), std::string::npos) << "an interruption is no broken archive";
+        EXPECT_EQ(r.err.find("ALSA lib"), std::string::npos) << "the sound library's own lines: " << r.err;
         EXPECT_EQ(read_file(dir + "/data/mine.txt"), "my own file\n");
-        EXPECT_TRUE(tmp_is_empty()) << "the unpacked copy is deleted";
-        EXPECT_NE(read_file(dir + "/stats.json").find("\"clock\": \"real\""), std::string::npos);
+        EXPECT_EQ(tmp_entries(), std::vector<std::string>{"pulse-not-the-shows"}) << "the unpacked copy is deleted";
+        if (unpacking && !c.twice) {
+            int tar = atoi(read_file(dir + "/tar.pid").c_str());
+            EXPECT_TRUE(tar > 0 && kill(tar, 0) != 0) << "tar is stopped";
+        }
+    }
+}
+
+// A crash ends the show as the signal does, and the unpacked copy goes with it.
+TEST_F(ShowRun, CrashSignalsEndTheShowAndTakeTheUnpackedCopyAlong) {
+    provide_archive();
+    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGABRT}) {
+        SCOPED_TRACE(strsignal(sig));
+        int pid = start_program(TENFOLD_BIN, dir, env());
+        ASSERT_TRUE(wait_for(dir + "/.stdout", "loading data ...\n"));
+        kill(pid, sig);
+        RunResult r = finish_program(pid, dir);
+        // AddressSanitizer takes a fault for its report, then aborts.
+        EXPECT_TRUE(r.term_signal == sig || r.term_signal == SIGABRT) << r.exit_status << r.err;
+        EXPECT_TRUE(tmp_entries().empty());
     }
 }
 
@@ -83,7 +167,7 @@ TEST_F(ShowRun, ClosingTheWindowEndsTheShowCleanly) {
     stop_xvfb(x);
     EXPECT_EQ(r.exit_status, 1) << r.err;
     EXPECT_EQ(count_of(r.out, banner), 2);
-    EXPECT_TRUE(tmp_is_empty());
+    EXPECT_TRUE(tmp_entries().empty());
 }
 
 TEST_F(ShowRun, MissingArchiveStopsBeforeTheGraphicsModeNamingWhereItLooked) {
@@ -95,21 +179,39 @@ TEST_F(ShowRun, MissingArchiveStopsBeforeTheGraphicsModeNamingWhereItLooked) {
     EXPECT_NE(r.err.find("data.dat not found in " + dir), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(dir + "/bin"), std::string::npos) << r.err;
     EXPECT_EQ(count_of(r.out, banner), 1) << "no show, no closing banner";
-    EXPECT_TRUE(tmp_is_empty());
+    EXPECT_TRUE(tmp_entries().empty());
 }
 
-TEST_F(ShowRun, MissingAssetsStopTheShowBeforeTheGraphicsModeNamingThem) {
-    provide_archive_without({"lights.img", "sphere.asc"});
-    RunResult r = run_program(TENFOLD_BIN, dir, env({"TENFOLD_STATS=stats.json"}));
-    EXPECT_EQ(r.exit_status, 2);
-    EXPECT_NE(r.out.find("loading data ...\n"), std::string::npos);
-    EXPECT_NE(r.out.find("Error opening image: data/lights.img\n"), std::string::npos) << "the reader's own message";
-    EXPECT_NE(r.err.find("data/lights.img, data/sphere.asc\n"), std::string::npos) << r.err;
-    EXPECT_EQ(count_of(r.err, "data/sphere.asc"), 1) << "a mesh loaded for three objects is named once";
-    EXPECT_EQ(count_of(r.err, "\n"), 1) << "one message: " << r.err;
-    EXPECT_EQ(count_of(r.out, banner), 1) << "no show, no closing banner";
-    EXPECT_NE(read_file(dir + "/stats.json").find("\"frames\": 0,"), std::string::npos) << "no frame was shown";
-    EXPECT_TRUE(tmp_is_empty()) << "the unpacked copy is deleted";
+// Every file a scene relies on is checked before the graphics mode: missing, unreadable, of a
+// shape the scenes cannot use, or a module the player refuses. One message names them all.
+TEST_F(ShowRun, BadFilesInTheArchiveStopTheShowBeforeTheGraphicsModeNamingEveryOne) {
+    std::string sixteen_colours = std::string("PAL\0\x10\0", 6) + std::string(48, '\x40');
+    struct Case {
+        std::vector<std::string> removed;
+        std::vector<std::pair<std::string, std::string>> replaced;
+        std::string message;
+    } cases[] = {
+        {{"lights.img", "sphere.asc", "music.xm"},
+         {{"b.pal", sixteen_colours}, {"intro.img", "not a picture"}},
+         "data/b.pal (16 colours from index 0, not 256 from index 0), data/intro.img (not an IMAGE picture), "
+         "data/lights.img (missing), data/sphere.asc (missing), data/music.xm (missing)\n"},
+        {{},
+         {{"temp.pcx", "not a picture"}, {"toorus.asc", "not a mesh"}, {"music.xm", "not a module"}},
+         "data/temp.pcx (not a PCX picture), data/toorus.asc (not a triangle mesh in 3D Studio ASCII), "
+         "data/music.xm (the module player refuses it: Module format not recognized)\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        provide_archive_with(c.removed, c.replaced);
+        RunResult r = run_program(TENFOLD_BIN, dir, env({"TENFOLD_STATS=stats.json"}));
+        EXPECT_EQ(r.exit_status, 2);
+        EXPECT_NE(r.out.find("loading data ...\n"), std::string::npos);
+        EXPECT_EQ(r.err, "tenfold: data.dat does not hold what the show needs: " + c.message);
+        EXPECT_EQ(count_of(r.out, banner), 1) << "no show, no closing banner";
+        EXPECT_NE(read_file(dir + "/stats.json").find("\"frames\": 0,"), std::string::npos) << "no frame was shown";
+        EXPECT_TRUE(tmp_entries().empty()) << "the unpacked copy is deleted";
+        remove((dir + "/data.dat").c_str());
+    }
 }
 
 TEST_F(ShowRun, BrokenArchiveIsReportedAndNothingIsLeftBehind) {
@@ -117,8 +219,86 @@ TEST_F(ShowRun, BrokenArchiveIsReportedAndNothingIsLeftBehind) {
     RunResult r = run_program(TENFOLD_BIN, dir, env());
     EXPECT_EQ(r.exit_status, 2);
     EXPECT_NE(r.err.find("cannot unpack " + dir + "/data.dat"), std::string::npos) << r.err;
-    EXPECT_TRUE(tmp_is_empty());
+    EXPECT_TRUE(tmp_entries().empty());
     EXPECT_FALSE(fs::exists(dir + "/data"));
+}
+
+// Makes a file undeletable: immutable where the process may set that, else in a folder it may
+// not write. Returns a function that undoes it, or nothing if neither works.
+std::function<void()> make_undeletable(const std::string& file) {
+    int fd = open(file.c_str(), O_RDONLY);
+    int flags = 0;
+    if (fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+        int set = flags | FS_IMMUTABLE_FL;
+        if (ioctl(fd, FS_IOC_SETFLAGS, &set) == 0)
+            return [fd, flags] {
+                int old = flags;
+                ioctl(fd, FS_IOC_SETFLAGS, &old);
+                close(fd);
+            };
+    }
+    if (fd >= 0) close(fd);
+    std::string folder = fs::path(file).parent_path();
+    if (getuid() == 0 || chmod(folder.c_str(), 0500) != 0) return nullptr;
+    return [folder] { chmod(folder.c_str(), 0755); };
+}
+
+// What the show writes (the WAV file, the statistics) and removes (its unpacked copy): a failure is
+// named on standard error with its reason, and the run ends with status 3. A pipe gets a WAV
+// header that sox and ffmpeg read on, and a reader that stops reading ends the show that way too.
+TEST_F(ShowRun, OutputsThatCannotBeWrittenAreNamedAndEndTheRunWithStatus3) {
+    provide_archive();
+    std::string fifo = dir + "/music.wav";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string gone = "tenfold: cannot write " + fifo + ": Broken pipe\n";
+    struct Case {
+        std::vector<std::string> env;
+        std::string reader;  // a command reading the pipe
+        std::string heard;   // what it says it read
+        bool copy_stays;     // the unpacked copy is made undeletable
+        std::vector<std::string> messages;
+    } cases[] = {
+        {{"TENFOLD_AUDIO_OUT=/dev/full", "TENFOLD_STATS=/dev/full"}, "", "", false,
+         {"tenfold: cannot write /dev/full: No space left on device\n",
+          "tenfold: cannot write /dev/full: No space left on device\n"}},
+        {{"TENFOLD_AUDIO_OUT=" + fifo}, "sox -t wav " + fifo + " -n trim 0 2 stat 2>&1", "Length (seconds):      2.0",
+         false, {gone}},
+        {{"TENFOLD_AUDIO_OUT=" + fifo}, "ffmpeg -nostdin -hide_banner -i " + fifo + " -t 1 -f null - 2>&1",
+         "time=00:00:01.00", true, {gone, "tenfold: cannot remove " + tmp + "/tenfold-"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.messages.back());
+        int pid = start_program(TENFOLD_BIN, dir, env(c.env));
+        std::function<void()> undo;
+        if (c.copy_stays) {
+            ASSERT_TRUE(wait_for(dir + "/.stdout", "loading data ...\n"));
+            undo = make_undeletable(unpacked_copy() + "/data/music.xm");
+            if (!undo) {
+                kill(pid, SIGKILL);
+                finish_program(pid, dir);
+                remove_tree(unpacked_copy());
+                ADD_FAILURE() << "no way to make a file undeletable here";
+                continue;
+            }
+        }
+        std::string heard = c.reader.empty() ? "" : run_shell(c.reader);
+        RunResult r = finish_program(pid, dir);
+        EXPECT_EQ(r.term_signal, 0) << "a reader that went away is no silent death";
+        EXPECT_EQ(r.exit_status, 3) << r.err;
+        EXPECT_NE(heard.find(c.heard), std::string::npos) << heard;
+        for (size_t n = 0, at = 0; n < c.messages.size(); n++) {  // in this order
+            at = r.err.find(c.messages[n], at);
+            EXPECT_NE(at, std::string::npos) << c.messages[n] << " in " << r.err;
+            if (at == std::string::npos) break;
+            at += c.messages[n].size();
+        }
+        EXPECT_EQ(count_of(r.out, banner), 2) << "the show ends as a run does";
+        EXPECT_EQ(tmp_entries().size(), c.copy_stays ? 1u : 0u);
+        if (undo) {
+            undo();
+            remove_tree(unpacked_copy());
+        }
+    }
 }
 
 }  // namespace

@@ -55,6 +55,7 @@ int start_program(const std::string& program, const std::string& dir, const std:
     std::string out_path = dir + "/.stdout", err_path = dir + "/.stderr";
     pid_t pid = fork();
     if (pid == 0) {
+        setpgid(0, 0);  // a job of its own, as a shell starts it: Ctrl-C's signal goes to the group
         if (chdir(dir.c_str()) != 0) _exit(127);
         int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

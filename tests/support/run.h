@@ -14,7 +14,8 @@ struct RunResult {
 RunResult run_program(const std::string& program, const std::string& dir, const std::vector<std::string>& env,
                       int signal_after_ms = -1, int signal_number = 2);
 
-// The same in two halves, for a test that acts on the program while it runs.
+// The same in two halves, for a test that acts on the program while it runs. The program runs in
+// a process group of its own, whose id is its pid.
 int start_program(const std::string& program, const std::string& dir, const std::vector<std::string>& env);
 RunResult finish_program(int pid, const std::string& dir);
 

@@ -66,7 +66,8 @@ int start_window_manager(const std::string& display) {
     pid_t pid = fork();
     if (pid == 0) {
         setenv("DISPLAY", display.c_str(), 1);
-        execlp("evilwm", "evilwm", (char*)nullptr);
+        // "fixed" is built into every X server; evilwm's default font needs a font package.
+        execlp("evilwm", "evilwm", "-fn", "fixed", (char*)nullptr);
         _exit(127);
     }
     // Ready once it manages the root window: it then holds SubstructureRedirect on it.
@@ -108,13 +109,18 @@ static Window search(Display* d, Window w, const std::string& name) {
 
 unsigned long find_window(const std::string& display, const std::string& name, int timeout_ms) {
     Window found = 0;
+    // The same window for a quarter of a second: SDL replaces its first window at once when its
+    // renderer needs another kind.
     with_display(display, [&](Display* d) {
-        for (int waited = 0; waited <= timeout_ms && !found; waited += 50) {
+        Window seen = 0;
+        for (int waited = 0, steady = 0; waited <= timeout_ms && steady < 5; waited += 50, usleep(50000)) {
             XWindowAttributes a;
-            found = search(d, DefaultRootWindow(d), name);
-            if (found && (XGetWindowAttributes(d, found, &a), a.map_state != IsViewable)) found = 0;
-            if (!found) usleep(50000);
+            Window w = search(d, DefaultRootWindow(d), name);
+            if (w && (XGetWindowAttributes(d, w, &a), a.map_state != IsViewable)) w = 0;
+            steady = w && w == seen ? steady + 1 : 0;
+            seen = w;
         }
+        found = seen;
     });
     return found;
 }

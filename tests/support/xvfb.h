@@ -14,7 +14,8 @@ void stop_xvfb(Xvfb& x);
 // process id, -1 if it did not start; stop it with stop_process.
 int start_window_manager(const std::string& display);
 void stop_process(int pid);
-// The id of the top-level window with this name, waiting up to timeout_ms; 0 if none appears.
+// The id of the viewable window with this name once it stays the same, waiting up to timeout_ms;
+// 0 if none appears.
 unsigned long find_window(const std::string& display, const std::string& name, int timeout_ms);
 // The window's pixels as 8-bit red, green, blue, row by row; empty on failure.
 std::string capture_window(const std::string& display, unsigned long window, int* width, int* height);

@@ -226,9 +226,9 @@ int main(int argc, char** argv) {
     static FrameBuffer buffer;
     frame_buf = &buffer;
     load_data();
-    char missing[2048];
-    if (list_missing_assets(missing, sizeof missing) > 0) {
-        fprintf(stderr, "contactsheet: missing or unreadable: %s\n", missing);
+    char bad[2048];
+    if (list_bad_assets(bad, sizeof bad) > 0) {
+        fprintf(stderr, "contactsheet: not what the scenes need: %s\n", bad);
         return 1;
     }
     add_palette("b.pal (scene 1)", pal_b);
