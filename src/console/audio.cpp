@@ -5,19 +5,14 @@
 //    audio hook;
 //  - silent: under the real clock where no sound device works, mixes into nothing at real-time
 //    pace, so the song and its cues keep their timing.
-// And the library's own look for a sound device, kept quiet and tidy.
-#include <alsa/asoundlib.h>
 #include <fcntl.h>
 #include <mikmod.h>
-#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <vector>
 
 #include "console/internal.h"
@@ -224,35 +219,6 @@ MDRIVER make_driver(const char* name, const char* alias, BOOL (*present)(), int 
     return d;
 }
 
-void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
-
-// The sound server's client library (PulseAudio's) keeps a runtime folder per user. Where
-// XDG_RUNTIME_DIR is unset it makes one, "pulse-…", in the temporary folder and points the user's
-// configuration at it; with no sound server on the machine, nothing ever goes into it. These are
-// the ones there are now (none where the client library does not use the temporary folder).
-std::vector<std::filesystem::path> sound_runtime_folders() {
-    namespace fs = std::filesystem;
-    std::vector<fs::path> found;
-    if (getenv("XDG_RUNTIME_DIR") || getenv("PULSE_RUNTIME_PATH")) return found;
-    const char* tmp = "/tmp";  // the client library's choice of temporary folder
-    for (const char* name : {"TMPDIR", "TMP", "TEMP", "TEMPDIR"}) {
-        const char* v = getenv(name);
-        if (v && v[0] == '/') {
-            tmp = v;
-            break;
-        }
-    }
-    std::error_code e;
-    for (fs::directory_iterator it(tmp, e), end; !e && it != end; it.increment(e)) {
-        struct stat st;
-        const fs::path& p = it->path();
-        if (p.filename().string().rfind("pulse-", 0) == 0 && lstat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-            st.st_uid == getuid())
-            found.push_back(p);
-    }
-    return found;
-}
-
 MDRIVER virtual_driver = make_driver("tenfold virtual-clock mixer", "tenfold-virtual", virtual_present,
                                      virtual_init, virtual_exit, virtual_update);
 MDRIVER silent_driver = make_driver("tenfold silent real-time mixer", "tenfold-silent", silent_present,
@@ -280,17 +246,6 @@ void con_audio_register() {
     MikMod_RegisterDriver(&browser_driver);
 #endif
     MikMod_RegisterDriver(&silent_driver);
-}
-
-int con_audio_init() {
-    std::vector<std::filesystem::path> before = sound_runtime_folders();
-    snd_lib_error_set_handler(ignore_alsa_error);
-    int failed = MikMod_Init("");
-    snd_lib_error_set_handler(nullptr);
-    // A folder made for this look and left empty is the run's own litter; rmdir takes no other.
-    for (const std::filesystem::path& p : sound_runtime_folders())
-        if (std::find(before.begin(), before.end(), p) == before.end()) rmdir(p.c_str());
-    return failed;
 }
 
 int con_audio_fallback() {

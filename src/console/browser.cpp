@@ -23,6 +23,9 @@ extern "C" int sched_setscheduler(pid_t, int, const struct sched_param*) {
     return -1;
 }
 
+// The page's audio context is the only sound device; there are no other libraries to quieten.
+int con_audio_init() { return MikMod_Init(""); }
+
 // ---- the page's side ----------------------------------------------------------------------------
 
 EM_JS(void, page_draw, (const uint8_t* rgba), { Module.tenfold.draw(rgba); });
@@ -53,6 +56,8 @@ EM_ASYNC_JS(int, page_gunzip, (const uint8_t* data, int size, uint8_t** out, int
 });
 
 namespace con {
+
+void restore_terminal_now() {}  // a page has no terminal to put back
 
 namespace {
 

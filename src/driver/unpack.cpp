@@ -106,7 +106,7 @@ int remove_below(int dir, int depth) {
         deleted = false;
         if (lseek(dir, 0, SEEK_SET) < 0) return errno;
         ssize_t n;
-        while ((n = getdents64(dir, buf, sizeof buf)) > 0) {
+        while ((n = getdents64(dir, reinterpret_cast<dirent64*>(buf), sizeof buf)) > 0) {
             for (ssize_t at = 0; at < n;) {
                 const dirent64* e = reinterpret_cast<const dirent64*>(buf + at);
                 at += e->d_reclen;
