@@ -25,14 +25,17 @@ static bool with_display(const std::string& display, const std::function<void(Di
 }
 
 // Starts a server on display n and waits until it answers; display empty if it died (number taken).
-static Xvfb try_start_xvfb(int n) {
+static Xvfb try_start_xvfb(int n, const std::vector<std::string>& without) {
     Xvfb x;
     std::string display = ":" + std::to_string(n);
     pid_t pid = fork();
     if (pid == 0) {
         dup2(open("/dev/null", O_WRONLY), 2);
-        execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
-               (char*)nullptr);
+        std::vector<const char*> args = {"Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                                         "-noreset"};
+        for (const std::string& e : without) args.insert(args.end(), {"-extension", e.c_str()});
+        args.push_back(nullptr);
+        execvp("Xvfb", const_cast<char* const*>(args.data()));
         _exit(127);
     }
     x.pid = pid;
@@ -47,13 +50,13 @@ static Xvfb try_start_xvfb(int n) {
     return x;
 }
 
-Xvfb start_xvfb() {
+Xvfb start_xvfb(const std::vector<std::string>& without) {
     // Test programs running side by side try different ranges of numbers, so that none can take
     // another's server for its own.
     int base = 100 + int(getpid() % 500) * 8;
     Xvfb x;
     for (int n = base; n < base + 8 && x.display.empty(); n++)
-        if (access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) != 0) x = try_start_xvfb(n);
+        if (access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) != 0) x = try_start_xvfb(n, without);
     return x;
 }
 

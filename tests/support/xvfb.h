@@ -2,13 +2,16 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct Xvfb {
     int pid = -1;
     std::string display;  // ":N", empty if the server could not start
 };
 
-Xvfb start_xvfb();  // tries a few times; display empty if no server would start
+// Tries a few times; display empty if no server would start. The server goes without the X
+// extensions named (as "RENDER" or "MIT-SHM"), as a remote or older one does.
+Xvfb start_xvfb(const std::vector<std::string>& without = {});
 void stop_xvfb(Xvfb& x);
 // A small window manager (evilwm) on the display, as a desktop has: fullscreen needs one. The
 // process id, -1 if it did not start; stop it with stop_process.
