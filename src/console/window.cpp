@@ -9,7 +9,6 @@
 #include <X11/extensions/Xrender.h>
 
 #include <algorithm>
-
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -18,30 +17,15 @@
 #include <vector>
 
 #include "console/internal.h"
-#include "console/kernel.h"
 
 namespace con {
 
 namespace {
 
-// One row of the picture, each pixel repeated S times; the usual scales have loops of their own
-// that the compiler unrolls.
-template <int S>
-PIXEL_KERNEL void scale_row_by(const uint8_t* indices, const uint32_t* colours, uint32_t* out) {
-    for (int x = 0; x < SCAN_WIDTH; x++)
-        for (int k = 0; k < S; k++) out[S * x + k] = colours[indices[x]];
-}
-
+// One row of the picture, each pixel repeated scale times.
 void scale_row(const uint8_t* indices, const uint32_t* colours, int scale, uint32_t* out) {
-    switch (scale) {
-    case 1: scale_row_by<1>(indices, colours, out); return;
-    case 2: scale_row_by<2>(indices, colours, out); return;
-    case 3: scale_row_by<3>(indices, colours, out); return;
-    case 4: scale_row_by<4>(indices, colours, out); return;
-    default:
-        for (int x = 0; x < SCAN_WIDTH; x++)
-            for (int k = 0; k < scale; k++) *out++ = colours[indices[x]];
-    }
+    for (int x = 0; x < SCAN_WIDTH; x++)
+        for (int k = 0; k < scale; k++) *out++ = colours[indices[x]];
 }
 
 // The largest integer scale whose window fits the usable screen, at least 1.

@@ -50,10 +50,16 @@ void average4_filter(const FrameBuffer* src_frame, FrameBuffer* dst_frame, int c
     average4_checked(src, dst, count, hi, count);
 }
 
-PIXEL_KERNEL void blend_frames(const FrameBuffer* a, const FrameBuffer* b, FrameBuffer* dst, int count, int factor) {
-    uint16_t wb = uint16_t(factor & 0xFF), wa = uint16_t(255 - wb);
-    count = std::min(count, FRAME_BYTES);
-    for (int p = 0; p < count; p++) dst->pixels[p] = blend_bytes(a->pixels[p], b->pixels[p], wa, wb);
+// The kernel has internal linkage: clang names a multiversioned function's entry point only in
+// the unit that defines it.
+static PIXEL_KERNEL void blend_run(const uint8_t* a, const uint8_t* b, uint8_t* dst, int count, uint16_t wa,
+                                   uint16_t wb) {
+    for (int p = 0; p < count; p++) dst[p] = blend_bytes(a[p], b[p], wa, wb);
+}
+
+void blend_frames(const FrameBuffer* a, const FrameBuffer* b, FrameBuffer* dst, int count, int factor) {
+    uint16_t wb = uint16_t(factor & 0xFF);
+    blend_run(a->pixels, b->pixels, dst->pixels, std::min(count, FRAME_BYTES), uint16_t(255 - wb), wb);
 }
 
 void average4_decay_filter(const FrameBuffer* src, FrameBuffer* dst, int count) {
