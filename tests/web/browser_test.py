@@ -193,14 +193,22 @@ def test_realtime(web, native):
             check(state["scene"] == 1 and "scene 1" in state["status"], "the page shows scene 1: %s" % state)
             rect = browser.evaluate("(() => { const r = document.getElementById('screen').getBoundingClientRect();"
                                     "return {x: r.x, y: r.y, width: r.width, height: r.height, scale: 1}; })()")
-            shot = browser.call("Page.captureScreenshot", format="png", clip=rect)["data"]
-            shot_path = os.path.join(frames_dir, "page.png")
-            with open(shot_path, "wb") as f:
-                f.write(base64.b64decode(shot))
-            page = png_rgb(shot_path)
-            best = max(sum(a == b for a, b in zip(page, n)) / len(n) for n in native_frames)
-            print("  the canvas matches a native frame of scene 1 in %.1f %% of its bytes" % (100 * best))
-            check(best > 0.99, "the canvas shows a native frame of scene 1 (best match %.3f)" % best)
+            # The scene changes its picture and palette at moments a screenshot can fall on (or in
+            # between the native frames sampled), so a few screenshots are taken while scene 1 lasts.
+            best, shots = 0.0, 0
+            while best <= 0.99 and shots < 12 and browser.evaluate("window.tenfold.scene") == 1:
+                shot = browser.call("Page.captureScreenshot", format="png", clip=rect)["data"]
+                shot_path = os.path.join(frames_dir, "page.png")
+                with open(shot_path, "wb") as f:
+                    f.write(base64.b64decode(shot))
+                page = png_rgb(shot_path)
+                best = max([best] + [sum(a == b for a, b in zip(page, n)) / len(n) for n in native_frames])
+                shots += 1
+                time.sleep(0.2)
+            print("  the canvas matches a native frame of scene 1 in %.1f %% of its bytes (screenshot %d)"
+                  % (100 * best, shots))
+            check(best > 0.99, "the canvas shows a native frame of scene 1 (best match %.3f in %d screenshots)"
+                  % (best, shots))
             browser.call("Input.dispatchKeyEvent", type="keyDown", key="Escape", code="Escape", windowsVirtualKeyCode=27)
             browser.call("Input.dispatchKeyEvent", type="keyUp", key="Escape", code="Escape", windowsVirtualKeyCode=27)
             browser.wait_for("window.tenfold.phase === 'ended'", 30, "Esc ends the show")
