@@ -6,8 +6,8 @@
 //
 // While it draws, the terminal is in the alternate screen with the cursor hidden and no echo, and
 // what the show prints to standard output and error is held back and printed after the picture is
-// gone. The terminal is put back on every way out: the display's end, and fatal signals; and while
-// the show is stopped (Ctrl-Z).
+// gone. The terminal is put back on every way out: the display's end, a fatal signal (the console's
+// crash handler calls restore_terminal_now); and while the show is stopped (Ctrl-Z).
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -33,10 +33,8 @@ constexpr char LEAVE[] = "\x1b[0m\x1b[?1049l\x1b[?25h";  // attributes off, main
 constexpr char CLEAR[] = "\x1b[0m\x1b[2J";
 constexpr char UPPER_HALF[] = "\xe2\x96\x80";  // U+2580
 constexpr uint64_t UNKNOWN = ~uint64_t(0);    // a cell whose content the terminal does not have
-constexpr int FATAL_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGQUIT};
-constexpr int NFATAL = sizeof FATAL_SIGNALS / sizeof FATAL_SIGNALS[0];
 
-// What a fatal signal handler needs to put the terminal back; only plain values, set up before
+// What a signal handler needs to put the terminal back; only plain values, set up before
 // the handlers are installed.
 struct Restore {
     int tty = -1;                 // where the picture goes
@@ -44,7 +42,7 @@ struct Restore {
     int saved_out = -1, saved_err = -1;
     bool have_termios = false;
     termios input{}, raw{};       // as it was; while the picture shows
-    struct sigaction old_winch {}, old_stop{}, old_fatal[NFATAL]{};
+    struct sigaction old_winch {}, old_stop{};
 };
 Restore restore;
 volatile sig_atomic_t resized = 0;
@@ -72,13 +70,6 @@ void restore_terminal() {
         for (off_t at = 0; (n = pread(restore.held, buf, sizeof buf, at)) > 0; at += n)
             write_all(STDOUT_FILENO, buf, size_t(n));
     }
-}
-
-void on_fatal(int sig) {
-    restore_terminal_now();
-    for (int i = 0; i < NFATAL; i++)
-        if (FATAL_SIGNALS[i] == sig) sigaction(sig, &restore.old_fatal[i], nullptr);
-    raise(sig);  // delivered with the previous action once this handler returns
 }
 
 void on_winch(int) { resized = 1; }
@@ -148,7 +139,6 @@ struct TerminalDisplay : Display {
         if (restore.have_termios) tcflush(STDIN_FILENO, TCIFLUSH);  // keys typed during the show
         sigaction(SIGWINCH, &restore.old_winch, nullptr);
         sigaction(SIGTSTP, &restore.old_stop, nullptr);
-        for (int i = 0; i < NFATAL; i++) sigaction(FATAL_SIGNALS[i], &restore.old_fatal[i], nullptr);
         for (int f : {restore.tty, restore.held, restore.saved_out, restore.saved_err})
             if (f >= 0) close(f);
         restore = Restore{};
@@ -326,9 +316,6 @@ int take_terminal() {
     sa.sa_handler = on_stop;
     sigaction(SIGTSTP, &sa, &restore.old_stop);
     if (restore.old_stop.sa_handler == SIG_IGN) sigaction(SIGTSTP, &restore.old_stop, nullptr);  // no job control
-    sa.sa_handler = on_fatal;
-    sa.sa_flags = 0;
-    for (int i = 0; i < NFATAL; i++) sigaction(FATAL_SIGNALS[i], &sa, &restore.old_fatal[i]);
     resized = 0;
     return tty;
 }
