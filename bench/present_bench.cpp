@@ -6,7 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "console/console.h"
+#include "console/hooks.h"
+#include "console/vga.h"
 #include "support/frames.h"
 #include "support/headless.h"
 #include "video/present.h"

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "console/console.h"
+#include "console/system.h"
 
 size_t read_upto(int fd, void* buf, size_t n) {
     uint8_t* p = static_cast<uint8_t*>(buf);
@@ -27,7 +27,7 @@ int write_file(const char* path, const uint8_t* head, size_t head_size, const ui
         printf("Error creating file: %s\n", path);
         return 0;
     }
-    int ok = write_all(fd, head, head_size) && write_all(fd, body, body_size);
+    int ok = con_write_all(fd, head, head_size) && con_write_all(fd, body, body_size);
     if (close(fd) != 0) ok = 0;
     if (!ok) printf("Error writing file: %s\n", path);
     return ok;

@@ -1,5 +1,5 @@
 // Whole-buffer reads on file descriptors and whole files written, for the asset readers and
-// writers (write_all is the console's).
+// writers (con_write_all is the console's).
 #pragma once
 
 #include <cstddef>

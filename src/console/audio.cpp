@@ -27,7 +27,7 @@ bool in_driver_update = false;
 
 namespace {
 
-constexpr int64_t IDLE_STEP = MIX_RATE / 300;  // an update with nothing to mix moves time this far
+constexpr int64_t IDLE_STEP = AUDIO_RATE / 300;  // an update with nothing to mix moves time this far
 constexpr int64_t MAX_BLOCK = 4096;            // samples per mixing call
 
 // A pipe's reader takes a WAV header at its word: these data sizes (sox's own for a pipe) make
@@ -62,12 +62,12 @@ int write_fully(int fd, const void* data, size_t n, off_t at = -1) {
 // before them on a stream. 0, or the errno value of the failure.
 int write_wav_header(int64_t frames, bool at_start) {
     uint8_t h[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                     16, 0, 0, 0, 1, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 16, 0,
+                     16, 0, 0, 0, 1, 0, AUDIO_CHANNELS, 0, 0, 0, 0, 0, 0, 0, 0, 0, AUDIO_FRAME_BYTES, 0, 16, 0,
                      'd', 'a', 't', 'a', 0, 0, 0, 0};
-    uint32_t data = wav_streaming ? STREAM_DATA_BYTES : uint32_t(frames * 4);
+    uint32_t data = wav_streaming ? STREAM_DATA_BYTES : uint32_t(frames * AUDIO_FRAME_BYTES);
     put_u32(h + 4, 36 + data);
-    put_u32(h + 24, MIX_RATE);
-    put_u32(h + 28, MIX_RATE * 4);
+    put_u32(h + 24, AUDIO_RATE);
+    put_u32(h + 28, AUDIO_RATE * AUDIO_FRAME_BYTES);
     put_u32(h + 40, data);
     return write_fully(wav, h, sizeof h, at_start ? 0 : -1);
 }
@@ -98,9 +98,9 @@ void mix(int64_t n, bool keep) {
     static std::vector<int16_t> buf(MAX_BLOCK * 2);
     while (n > 0) {
         int64_t k = n < MAX_BLOCK ? n : MAX_BLOCK;
-        VC_WriteBytes(reinterpret_cast<SBYTE*>(buf.data()), ULONG(k * 4));
+        VC_WriteBytes(reinterpret_cast<SBYTE*>(buf.data()), ULONG(k * AUDIO_FRAME_BYTES));
         if (keep && wav >= 0) {
-            if (int error = write_fully(wav, buf.data(), size_t(k) * 4)) wav_failed(error);
+            if (int error = write_fully(wav, buf.data(), size_t(k) * AUDIO_FRAME_BYTES)) wav_failed(error);
             else wav_frames += k;
         }
         if (keep && audio_hook) audio_hook(buf.data(), size_t(k));
@@ -159,10 +159,10 @@ void silent_update() {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     int64_t ns = (now.tv_sec - silent_last.tv_sec) * 1000000000LL + (now.tv_nsec - silent_last.tv_nsec);
-    int64_t n = ns * MIX_RATE / 1000000000LL;
+    int64_t n = ns * AUDIO_RATE / 1000000000LL;
     if (n <= 0) return;
     // Whole samples only: the remainder stays in the next interval.
-    int64_t used = n * 1000000000LL / MIX_RATE;
+    int64_t used = n * 1000000000LL / AUDIO_RATE;
     silent_last.tv_nsec += long(used % 1000000000LL);
     silent_last.tv_sec += time_t(used / 1000000000LL);
     if (silent_last.tv_nsec >= 1000000000L) {

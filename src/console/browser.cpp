@@ -3,7 +3,6 @@
 #include "console/browser.h"
 
 #include <emscripten.h>
-#include <sched.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -14,14 +13,6 @@
 #include <vector>
 
 #include "console/internal.h"
-
-// A page has no process scheduler to ask for real-time priority: the request is refused, as an
-// unprivileged process's is, and the show says so and goes on.
-extern "C" int sched_get_priority_min(int) { return 0; }
-extern "C" int sched_setscheduler(pid_t, int, const struct sched_param*) {
-    errno = EPERM;
-    return -1;
-}
 
 // The page's audio context is the only sound device; there are no other libraries to quieten.
 int con_audio_init() { return MikMod_Init(""); }
@@ -74,15 +65,9 @@ void yield_ms(int ms) {
     last_yield_ms = page_clock_ms();
 }
 
-uint64_t fnv1a(const uint8_t* data, size_t size) {
-    uint64_t h = 1469598103934665603ULL;
-    for (size_t i = 0; i < size; i++) h = (h ^ data[i]) * 1099511628211ULL;
-    return h;
-}
-
 // Every tick of a run in virtual time, hashed as the tests hash the native run's frames.
 void report_frame(const ScanFrame& f) {
-    uint64_t i = fnv1a(f.indices, SCAN_WIDTH * SCAN_HEIGHT), d = fnv1a(f.dac, 768);
+    uint64_t i = con_hash_bytes(f.indices, SCAN_WIDTH * SCAN_HEIGHT), d = con_hash_bytes(f.dac, 768);
     page_frame(int(f.tick), con_current_scene(), uint32_t(i >> 32), uint32_t(i), uint32_t(d >> 32), uint32_t(d));
 }
 
@@ -241,10 +226,10 @@ void browser_audio_start() { page_audio_start(); }
 
 void browser_audio_update() {
     static std::vector<int16_t> block(AUDIO_BLOCK * 2);
-    int frames = int((AUDIO_LEAD_SECONDS - page_audio_lead()) * MIX_RATE);
+    int frames = int((AUDIO_LEAD_SECONDS - page_audio_lead()) * AUDIO_RATE);
     while (frames > 0) {
         int n = frames < AUDIO_BLOCK ? frames : AUDIO_BLOCK;
-        VC_WriteBytes(reinterpret_cast<SBYTE*>(block.data()), ULONG(n * 4));
+        VC_WriteBytes(reinterpret_cast<SBYTE*>(block.data()), ULONG(n * AUDIO_FRAME_BYTES));
         page_audio_play(block.data(), n);
         frames -= n;
     }

@@ -59,7 +59,7 @@ void sleep_until_ns(int64_t ns) {
     t.tv_sec += ns / 1000000000LL;
     t.tv_nsec = ns % 1000000000LL;
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
-        if (con_quit_requested()) return;
+        if (console_quit_requested()) return;
     }
 #endif
 }
@@ -68,7 +68,7 @@ void sleep_until_ns(int64_t ns) {
 // the CRT still scans out every tick and the loop's reading is fresh.
 void sleep_between_polls() {
     int64_t now = real_ns();
-    int64_t next_tick = (now * TICK_RATE / 1000000000LL + 1) * 1000000000LL / TICK_RATE;
+    int64_t next_tick = (now * RETRACE_RATE / 1000000000LL + 1) * 1000000000LL / RETRACE_RATE;
     sleep_until_ns(now + POLL_SLEEP_NS < next_tick ? now + POLL_SLEEP_NS : next_tick);
     waited_since_present = true;
 }
@@ -119,7 +119,7 @@ void advance_virtual(int64_t to) {
 
 int64_t now_ticks() {
     if (con_virtual_clock()) return samples / SAMPLES_PER_TICK;
-    return real_ns() * TICK_RATE / 1000000000LL;
+    return real_ns() * RETRACE_RATE / 1000000000LL;
 }
 
 double cpu_seconds() {
@@ -135,40 +135,40 @@ using namespace con;
 bool con_virtual_clock() { return settings.virtual_clock; }
 
 double con_seconds() {
-    if (con_virtual_clock()) return double(samples) / MIX_RATE;
+    if (con_virtual_clock()) return double(samples) / AUDIO_RATE;
     return real_ns() / 1e9;
 }
 
 int con_gettimeofday(struct timeval* tv) {
-    con_check_quit();
+    console_check_quit();
     if (!con_virtual_clock()) {
         if (++polls_since_present > POLLS_PER_FRAME) sleep_between_polls();
         crt_update();
         return gettimeofday(tv, nullptr);
     }
-    int64_t micros = VIRTUAL_EPOCH_MICROS + samples * 1000000 / MIX_RATE;
+    int64_t micros = VIRTUAL_EPOCH_MICROS + samples * 1000000 / AUDIO_RATE;
     tv->tv_sec = VIRTUAL_EPOCH_SECONDS + micros / 1000000;
     tv->tv_usec = micros % 1000000;
     return 0;
 }
 
 void con_usleep(unsigned microseconds) {
-    con_check_quit();
+    console_check_quit();
     waited_since_present = true;
     polls_since_present = 0;
     if (con_virtual_clock()) {
-        advance_virtual(samples + (int64_t(microseconds) * MIX_RATE + 999999) / 1000000);
+        advance_virtual(samples + (int64_t(microseconds) * AUDIO_RATE + 999999) / 1000000);
     } else {
         sleep_until_ns(real_ns() + int64_t(microseconds) * 1000);
         crt_update();
     }
-    con_check_quit();
+    console_check_quit();
 }
 
 // Waits for the start of the next retrace. The tick's scan-out waits for the display start that
 // the show sets right after, as the CRT would show the new page from this retrace on.
 void vga_waitretrace() {
-    con_check_quit();
+    console_check_quit();
     crt_update();
     int64_t target;
     int64_t missed = 0;
@@ -178,14 +178,14 @@ void vga_waitretrace() {
         advance_virtual(target * SAMPLES_PER_TICK);
     } else {
         int64_t now = real_ns();
-        target = now * TICK_RATE / 1000000000LL + 1;
+        target = now * RETRACE_RATE / 1000000000LL + 1;
         // A frame that took longer than its tick missed the retrace it was meant for. A long gap
         // after a sleep or a timed wait is the show waiting on purpose, not a missed frame.
         bool frame_work = !waited_since_present && now - last_present_ns < 250000000LL;
         if (last_present_tick >= 0 && frame_work && target > last_present_tick + 1)
             missed = target - (last_present_tick + 1);
         hold_retrace(target);
-        sleep_until_ns(target * 1000000000LL / TICK_RATE);
+        sleep_until_ns(target * 1000000000LL / RETRACE_RATE);
         last_present_ns = real_ns();
     }
     last_present_tick = target;

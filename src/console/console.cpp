@@ -200,19 +200,19 @@ void console_start() {
     console_start(s);
 }
 
-void con_on_quit(void (*handler)(int)) { quit_handler = handler; }
+void console_on_quit(void (*handler)(int)) { quit_handler = handler; }
 
-void con_on_fatal_signal(void (*cleanup)()) { fatal_cleanup = cleanup; }
+void console_on_fatal_signal(void (*cleanup)()) { fatal_cleanup = cleanup; }
 
-int con_close_outputs() {
+int console_close_outputs() {
     close_audio_output();
     write_stats();
     return outputs_failed ? 0 : 1;
 }
 
-bool con_quit_requested() { return quit_status != 0; }
+bool console_quit_requested() { return quit_status != 0; }
 
-void con_check_quit() {
+void console_check_quit() {
 #ifdef __EMSCRIPTEN__
     browser_breathe();  // every console call may give the page its turn (Esc comes in then)
 #endif

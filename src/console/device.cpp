@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "console/console.h"
+#include "console/sound.h"
 
 namespace {
 

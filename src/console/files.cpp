@@ -3,10 +3,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
-#include "console/console.h"
+#include "console/system.h"
 
-int write_all(int fd, const void* buf, size_t n) {
+int con_write_all(int fd, const void* buf, size_t n) {
     const uint8_t* p = static_cast<const uint8_t*>(buf);
     while (n > 0) {
         ssize_t w = write(fd, p, n);

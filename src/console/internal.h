@@ -1,17 +1,17 @@
-// State shared by the console layer's own files; nothing outside src/console includes this.
+// State shared by the console layer's own files; only they and the console's own tests include this.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "console/console.h"
+#include "console/hooks.h"
+#include "console/run.h"
+#include "console/sound.h"
+#include "console/system.h"
+#include "console/vga.h"
 
 namespace con {
-
-constexpr int MIX_RATE = 44100;
-constexpr int TICK_RATE = 60;
-constexpr int64_t SAMPLES_PER_TICK = MIX_RATE / TICK_RATE;  // 735
 
 // A place the scanned-out frames go to.
 // The CRT hands a display a picture only when it differs from the last one it handed it.
@@ -67,7 +67,7 @@ void request_quit(int status);
 // Puts the process's terminal back if the terminal display has it; async-signal-safe.
 void restore_terminal_now();
 // An output could not be written: says which and why (an errno value) on standard error, and the
-// run's outputs count as failed (con_close_outputs).
+// run's outputs count as failed (console_close_outputs).
 void report_output_failure(const std::string& path, int error);
 
 // Statistics.

@@ -49,12 +49,12 @@ volatile sig_atomic_t resized = 0;
 
 // Main screen, cursor and input as they were; and back to the picture. Async-signal-safe.
 void leave_screen() {
-    write_all(restore.tty, LEAVE, sizeof LEAVE - 1);
+    con_write_all(restore.tty, LEAVE, sizeof LEAVE - 1);
     if (restore.have_termios) tcsetattr(STDIN_FILENO, TCSANOW, &restore.input);
 }
 
 void enter_screen() {
-    write_all(restore.tty, ENTER, sizeof ENTER - 1);
+    con_write_all(restore.tty, ENTER, sizeof ENTER - 1);
     if (restore.have_termios) tcsetattr(STDIN_FILENO, TCSANOW, &restore.raw);
 }
 
@@ -68,7 +68,7 @@ void restore_terminal() {
         char buf[4096];
         ssize_t n;
         for (off_t at = 0; (n = pread(restore.held, buf, sizeof buf, at)) > 0; at += n)
-            write_all(STDOUT_FILENO, buf, size_t(n));
+            con_write_all(STDOUT_FILENO, buf, size_t(n));
     }
 }
 
@@ -127,12 +127,12 @@ struct TerminalDisplay : Display {
 
     ~TerminalDisplay() override {
         if (!owns_terminal) {
-            write_all(fd, unsent.data() + sent, unsent.size() - sent);
-            write_all(fd, LEAVE, sizeof LEAVE - 1);
+            con_write_all(fd, unsent.data() + sent, unsent.size() - sent);
+            con_write_all(fd, LEAVE, sizeof LEAVE - 1);
             return;
         }
         // The rest of a frame first: cut short, an escape sequence would swallow the restore.
-        write_all(fd, unsent.data() + sent, unsent.size() - sent);
+        con_write_all(fd, unsent.data() + sent, unsent.size() - sent);
         fflush(stdout);
         fflush(stderr);
         restore_terminal();

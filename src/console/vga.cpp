@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "console/internal.h"
-#include "console/kernel.h"
+#include "base/kernel.h"
 #ifdef __EMSCRIPTEN__
 #include "console/browser.h"
 #endif
@@ -280,8 +280,21 @@ void con_scan_out(uint8_t* indices, uint8_t* rgb) {
     lookup_rgb24(indices, colours, rgb, SCAN_WIDTH * SCAN_HEIGHT);
 }
 
+const uint8_t* con_plane(int plane) {
+    sync_write_window();
+    return vga.planes[plane & 3];
+}
+
+int con_display_start() { return vga.display_start; }
+
+uint64_t con_hash_bytes(const uint8_t* data, size_t size) {
+    uint64_t h = 1469598103934665603ULL;
+    for (size_t i = 0; i < size; i++) h = (h ^ data[i]) * 1099511628211ULL;
+    return h;
+}
+
 int vga_init() {
-    con_check_quit();
+    console_check_quit();
     return 0;
 }
 

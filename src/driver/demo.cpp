@@ -9,7 +9,9 @@
 #include <cstring>
 
 #include "assets/catalogue.h"
-#include "console/console.h"
+#include "console/run.h"
+#include "console/system.h"
+#include "console/vga.h"
 #include "driver/unpack.h"
 #include "math/tables.h"
 #include "music/music.h"
@@ -34,7 +36,7 @@ bool audio_started = false;
 // Ends the run after start-up went wrong, before the graphics mode: nothing is left behind. If the
 // user asked to quit meanwhile, it ends as a quit.
 [[noreturn]] void fatal(const char* message) {
-    con_check_quit();
+    console_check_quit();
     if (message) fprintf(stderr, "tenfold: %s\n", message);
     remove_data();
     exit(2);
@@ -50,7 +52,7 @@ int stop_show(int status) {
     vga_setmode(TEXT);
     fputs(banner, stdout);
     fflush(stdout);
-    int written = con_close_outputs();
+    int written = console_close_outputs();
     return status == 1 && !(removed && written) ? OUTPUT_FAILED : status;
 }
 
@@ -58,7 +60,7 @@ void quit_show(int status) { exit(stop_show(status)); }
 
 void ask_for_realtime() {
     sched_param param{};
-    param.sched_priority = sched_get_priority_min(SCHED_RR);
+    param.sched_priority = con_sched_get_priority_min(SCHED_RR);
     if (con_sched_setscheduler(getpid(), SCHED_RR, &param) != 0)
         fprintf(stderr, "d0h! no realtime scheduling available!#\n");
     errno = 0;
@@ -96,7 +98,7 @@ void clear_buffers() {
 }  // namespace
 
 void demo_init() {
-    con_on_quit(quit_show);
+    console_on_quit(quit_show);
     fputs(banner, stdout);
     fflush(stdout);
     ask_for_realtime();
@@ -106,12 +108,12 @@ void demo_init() {
     printf("precalcing ...\n");
     fflush(stdout);
     if (!precalc_tables()) fatal("cannot allocate the wave tables");
-    con_check_quit();
+    console_check_quit();
     if (!unpack_data()) fatal(nullptr);
     load_data();
     fflush(stdout);
     check_assets();
-    con_check_quit();
+    console_check_quit();
     vga_init();
     vga_setmode(G320x240x256);
     audio_init();

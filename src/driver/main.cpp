@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "console/console.h"
+#include "console/run.h"
 #include "driver/demo.h"
 
 int main() {

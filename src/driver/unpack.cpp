@@ -17,7 +17,7 @@
 #include <ctime>
 #include <string>
 
-#include "console/console.h"
+#include "console/run.h"
 #ifdef __EMSCRIPTEN__
 #include "console/browser.h"
 #endif
@@ -80,7 +80,7 @@ int run_tar(const std::string& archive, const char* dir) {
         pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         if (done < 0 && errno != EINTR) return -1;
-        if (con_quit_requested()) {
+        if (console_quit_requested()) {
             kill(pid, SIGTERM);
             while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
             }
@@ -171,7 +171,7 @@ int unpack_data() {
         fprintf(stderr, "tenfold: TMPDIR is too long a path to unpack %s into\n", archive.c_str());
         return 0;
     }
-    con_on_fatal_signal(remove_data_at_once);
+    console_on_fatal_signal(remove_data_at_once);
     unpacked = 0;
     std::atomic_signal_fence(std::memory_order_seq_cst);
     memcpy(unpack_path, templ.c_str(), templ.size() + 1);
@@ -185,7 +185,7 @@ int unpack_data() {
     start_dir = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (run_tar(archive, unpack_path) != 0 || !is_dir(std::string(unpack_path) + "/data") || start_dir < 0 ||
         chdir(unpack_path) != 0) {
-        if (!con_quit_requested()) fprintf(stderr, "tenfold: cannot unpack %s into %s\n", archive.c_str(), unpack_path);
+        if (!console_quit_requested()) fprintf(stderr, "tenfold: cannot unpack %s into %s\n", archive.c_str(), unpack_path);
         remove_data();
         return 0;
     }

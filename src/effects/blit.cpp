@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "console/kernel.h"
+#include "base/kernel.h"
 
 bool clip_blit(int w, int h, int x, int y, int dw, int dh, BlitClip* clip) {
     // 64-bit so that positions and sizes anywhere in the int range clip without overflow.

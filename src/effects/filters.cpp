@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "console/kernel.h"
+#include "base/kernel.h"
 
 namespace {
 

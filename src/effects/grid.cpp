@@ -1,7 +1,7 @@
 #include "effects/grid.h"
 
-#include "console/console.h"
-#include "console/kernel.h"
+#include "console/vga.h"
+#include "base/kernel.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "effects/blit.h"
 #include "effects/filters.h"
-#include "console/kernel.h"
+#include "base/kernel.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "effects/filters.h"
-#include "console/kernel.h"
+#include "base/kernel.h"
 
 // The order of the blends fixes the result: upper rows from the centre row upward, then lower
 // rows from the centre downward; in each row the left pass (from the centre leftward) before the

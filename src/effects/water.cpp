@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "console/kernel.h"
+#include "base/kernel.h"
 #include "math/tables.h"
 
 int32_t water_heights[2][FRAME_BYTES];

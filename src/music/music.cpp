@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/console.h"
+#include "console/sound.h"
+#include "console/system.h"
 
 MODULE* music_module = nullptr;
 struct timeval wait_start;
@@ -26,7 +27,7 @@ void register_player() {
 }
 
 void player_settings() {
-    md_mixfreq = 44100;
+    md_mixfreq = AUDIO_RATE;
     md_device = 0;
     md_volume = 96;
     md_musicvolume = 128;

@@ -1,6 +1,6 @@
 #include "scenes/elapsed.h"
 
-#include "console/console.h"
+#include "console/system.h"
 
 long seconds_since(const timeval& start) {
     timeval now;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "assets/catalogue.h"
-#include "console/console.h"
+#include "console/system.h"
 #include "effects/blit.h"
 #include "music/music.h"
 #include "scenes/scenes.h"

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "assets/catalogue.h"
-#include "console/console.h"
+#include "console/system.h"
 #include "effects/blit.h"
 #include "effects/filters.h"
 #include "effects/smear.h"

@@ -4,7 +4,7 @@
 #include <sys/time.h>
 
 #include "assets/catalogue.h"
-#include "console/console.h"
+#include "console/system.h"
 #include "effects/blit.h"
 #include "effects/smear.h"
 #include "engine3d/camera.h"

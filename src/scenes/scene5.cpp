@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "assets/catalogue.h"
-#include "console/console.h"
+#include "console/system.h"
 #include "effects/blit.h"
 #include "effects/water.h"
 #include "engine3d/camera.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "assets/catalogue.h"
-#include "console/console.h"
+#include "console/system.h"
 #include "effects/blit.h"
 #include "effects/filters.h"
 #include "engine3d/camera.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "console/console.h"
+#include "console/vga.h"
 
 Palette* new_palette() {
     Palette* p = static_cast<Palette*>(calloc(1, sizeof(Palette)));

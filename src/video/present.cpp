@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "console/console.h"
-#include "console/kernel.h"
+#include "console/vga.h"
+#include "base/kernel.h"
 
 FrameBuffer* frame_buf = nullptr;
 FrameBuffer* aux_buf1 = nullptr;

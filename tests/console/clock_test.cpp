@@ -7,7 +7,9 @@
 
 #include <cerrno>
 
-#include "console/console.h"
+#include "console/run.h"
+#include "console/system.h"
+#include "console/vga.h"
 #include "support/headless.h"
 
 namespace {
@@ -75,7 +77,7 @@ TEST(QuitRequests, SignalEndsTheRunThroughTheQuitHandlerAtTheNextConsoleCall) {
         ConsoleSettings s;
         s.video = "none";
         console_start(s);
-        con_on_quit([](int status) { _exit(status == 130 ? 42 : 3); });
+        console_on_quit([](int status) { _exit(status == 130 ? 42 : 3); });
         for (int i = 0; i < 5000; i++) con_usleep(1000);
         _exit(4);  // never asked to stop
     }

@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "console/console.h"
+#include "console/run.h"
+#include "console/vga.h"
 #include "console/internal.h"
 #include "support/frames.h"
 #include "support/run.h"
@@ -184,7 +185,7 @@ void closing_banner(int status) {
     ConsoleSettings s;
     s.video = "auto";  // no display, standard output a terminal: the terminal display
     console_start(s);
-    con_on_quit(closing_banner);
+    console_on_quit(closing_banner);
     vga_setmode(G320x240x256);
     printf("said while the picture shows\n");
     fprintf(stderr, "warned while the picture shows\n");

@@ -3,7 +3,9 @@
 
 #include <vector>
 
-#include "console/console.h"
+#include "console/hooks.h"
+#include "console/system.h"
+#include "console/vga.h"
 #include "console/internal.h"
 #include "support/frames.h"
 #include "support/headless.h"

@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "console/console.h"
+#include "console/run.h"
+#include "console/vga.h"
 #include "support/frames.h"
 #include "support/xvfb.h"
 #include "video/palette.h"
@@ -28,7 +29,7 @@ uint8_t colour(int entry, int c) { return uint8_t((entry * (c + 3) * 7) & 0xFC);
     s.video = "window";
     s.scale = scale;
     console_start(s);
-    con_on_quit([](int status) {
+    console_on_quit([](int status) {
         vga_setmode(TEXT);
         _exit(status == 1 ? 42 : 3);
     });

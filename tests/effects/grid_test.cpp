@@ -3,7 +3,7 @@
 #include <cstring>
 #include <set>
 
-#include "console/console.h"
+#include "console/vga.h"
 #include "effects/grid.h"
 #include "support/frames.h"
 

@@ -11,7 +11,8 @@
 #include <set>
 #include <string>
 
-#include "console/console.h"
+#include "console/hooks.h"
+#include "console/system.h"
 #include "music/music.h"
 #include "support/virtual_audio.h"
 

@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "console/console.h"
+#include "console/hooks.h"
+#include "console/run.h"
+#include "console/sound.h"
+#include "console/system.h"
 #include "music/music.h"
 #include "support/virtual_audio.h"
 #include "xm_writer.h"

@@ -14,7 +14,10 @@
 #include <sstream>
 #include <vector>
 
-#include "console/console.h"
+#include "console/hooks.h"
+#include "console/run.h"
+#include "console/system.h"
+#include "console/vga.h"
 #include "music/music.h"
 #include "render.h"
 #include "sheet.h"
@@ -97,7 +100,7 @@ uint8_t colour(int entry, int c) { return uint8_t((c == 0 ? entry : c == 1 ? 255
 // A moving pattern, a pause with nothing presented in the middle and one at the end, two scene
 // marks, the module player mixing (silence: there is no module here), then text mode.
 int test_show() {
-    con_on_quit([](int status) {
+    console_on_quit([](int status) {
         vga_setmode(TEXT);
         exit(status);
     });

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "assets/catalogue.h"
-#include "console/console.h"
+#include "console/vga.h"
 #include "effects/grid.h"
 #include "scenes/scenes.h"
 #include "support/show_run.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "console/console.h"
+#include "console/vga.h"
 #include "driver/demo.h"
 #include "support/run.h"
 #include "support/show_run.h"

@@ -1,7 +1,7 @@
 // The console as the tests and benchmarks want it: no picture, the virtual clock.
 #pragma once
 
-#include "console/console.h"
+#include "console/run.h"
 
 inline void start_headless_console() {
     ConsoleSettings s;

@@ -12,7 +12,10 @@
 
 #include "support/run.h"
 
-#include "console/console.h"
+#include "console/hooks.h"
+#include "console/run.h"
+#include "console/system.h"
+#include "console/vga.h"
 #include "driver/demo.h"
 #include "music/music.h"
 #include "video/present.h"
@@ -32,12 +35,6 @@ std::vector<ShowCheck>& registered_show_checks() {
 int register_show_check(ShowCheck check) {
     registered_show_checks().push_back(std::move(check));
     return int(registered_show_checks().size());
-}
-
-uint64_t hash_bytes(const uint8_t* data, size_t size) {
-    uint64_t h = 1469598103934665603ULL;  // FNV-1a
-    for (size_t i = 0; i < size; i++) h = (h ^ data[i]) * 1099511628211ULL;
-    return h;
 }
 
 namespace {
@@ -109,7 +106,7 @@ std::vector<CheckFailure> load_failures(const std::string& path) {
         for (ShowCheck& c : registered_show_checks())
             if (c.observe) c.observe(t);
         record.ticks.push_back(TickRecord{t.tick, t.scene, t.position, t.time, false,
-                                          hash_bytes(f.indices, SCAN_WIDTH * SCAN_HEIGHT), hash_bytes(f.dac, 768)});
+                                          con_hash_bytes(f.indices, SCAN_WIDTH * SCAN_HEIGHT), con_hash_bytes(f.dac, 768)});
     });
     record.status = demo_main();
     if (draw_page != seen_page && !record.ticks.empty()) record.ticks.back().presented = true;

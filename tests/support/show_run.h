@@ -78,4 +78,3 @@ struct ShowProcess {
 // Plays the show in data.dat of the build directory: false if there is none (nothing to play).
 bool run_show(ShowProcess* process);
 
-uint64_t hash_bytes(const uint8_t* data, size_t size);

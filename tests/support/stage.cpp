@@ -3,7 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "console/console.h"
+#include "console/hooks.h"
+#include "console/run.h"
+#include "console/system.h"
+#include "console/vga.h"
 #include "math/tables.h"
 #include "music/music.h"
 #include "support/palettes.h"

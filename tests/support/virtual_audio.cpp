@@ -7,7 +7,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "console/console.h"
+#include "console/run.h"
+#include "console/system.h"
+#include "console/vga.h"
 #include "music/music.h"
 #include "support/run.h"
 

@@ -4,8 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "console/console.h"
-#include "console/internal.h"
+#include "console/vga.h"
 #include "support/headless.h"
 #include "video/palette.h"
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "console/console.h"
-#include "console/internal.h"
+#include "console/hooks.h"
+#include "console/vga.h"
 #include "support/frames.h"
 #include "support/headless.h"
 #include "video/palette.h"
@@ -26,15 +26,15 @@ struct PresentTest : ::testing::Test {
 TEST_F(PresentTest, PixelsGoToPlaneXMod4AndPagesAlternate) {
     for (int i = 0; i < FRAME_BYTES; i++) buf[i] = uint8_t(i % 4);
     present_buffer(fb(buf));
-    EXPECT_EQ(con::vga.display_start, 76800);
+    EXPECT_EQ(con_display_start(), 76800);
     EXPECT_EQ(draw_page, 0);
     for (int p = 0; p < 4; p++)
-        for (int k = 0; k < 38400; k++) ASSERT_EQ(con::vga.planes[p][k], k < 19200 ? 0 : p) << "plane " << p << " byte " << k;
+        for (int k = 0; k < 38400; k++) ASSERT_EQ(con_plane(p)[k], k < 19200 ? 0 : p) << "plane " << p << " byte " << k;
     present_buffer(fb(buf));
-    EXPECT_EQ(con::vga.display_start, 0);
+    EXPECT_EQ(con_display_start(), 0);
     EXPECT_EQ(draw_page, second_page);
     for (int p = 0; p < 4; p++)
-        for (int k = 0; k < 19200; k++) ASSERT_EQ(con::vga.planes[p][k], p);
+        for (int k = 0; k < 19200; k++) ASSERT_EQ(con_plane(p)[k], p);
     for (int i = 0; i < FRAME_BYTES; i++) ASSERT_EQ(buf[i], i % 4) << "presentation only reads the buffer";
 }
 

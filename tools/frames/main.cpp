@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "console/console.h"
+#include "console/hooks.h"
+#include "console/run.h"
 #include "driver/demo.h"
 
 namespace {

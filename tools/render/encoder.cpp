@@ -11,7 +11,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "console/console.h"
+#include "console/hooks.h"
+#include "console/run.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ void send_until(Encoder& e, std::string& which, size_t limit) {
         if (!e.video_pending.empty()) p[n++] = pollfd{e.video, POLLOUT, 0};
         if (!e.audio_pending.empty()) p[n++] = pollfd{e.audio, POLLOUT, 0};
         if (poll(p, nfds_t(n), -1) < 0) {
-            if (errno == EINTR && con_quit_requested()) return;  // the show ends at its next console call
+            if (errno == EINTR && console_quit_requested()) return;  // the show ends at its next console call
             if (errno == EINTR) continue;
             e.broken = true;
             return;
@@ -102,7 +103,7 @@ bool encoder_start(Encoder& e, const std::string& ffmpeg, const std::string& out
         "-probesize", "32", "-analyzeduration", "0",  // start without reading ahead on either pipe
         "-f", "rawvideo", "-pixel_format", "rgb24", "-video_size", size, "-framerate", "60", "-i", "pipe:3",
         "-probesize", "32", "-analyzeduration", "0",
-        "-f", "s16le", "-ar", "44100", "-ac", "2", "-i", "pipe:4",
+        "-f", "s16le", "-ar", std::to_string(AUDIO_RATE), "-ac", std::to_string(AUDIO_CHANNELS), "-i", "pipe:4",
         "-map", "0:v", "-map", "1:a", "-vf", scale,
         "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
         "-c:a", "aac", "-b:a", "192k",
@@ -146,7 +147,7 @@ void encoder_frame(Encoder& e, const uint8_t* rgb) {
 }
 
 void encoder_audio(Encoder& e, const int16_t* samples, size_t frames) {
-    e.audio_pending.append(reinterpret_cast<const char*>(samples), frames * 4);
+    e.audio_pending.append(reinterpret_cast<const char*>(samples), frames * AUDIO_FRAME_BYTES);
     send_some(e, e.audio, e.audio_pending);
 }
 

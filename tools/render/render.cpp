@@ -11,15 +11,14 @@
 #include <cstring>
 #include <vector>
 
-#include "console/console.h"
+#include "console/hooks.h"
+#include "console/run.h"
 #include "encoder.h"
 #include "sheet.h"
 
 namespace {
 
 constexpr char USAGE[] = "usage: tenfold-render OUT.mp4 [--sheet FILE.png]";
-constexpr int TICK_RATE = 60;
-constexpr int64_t SAMPLES_PER_TICK = 44100 / TICK_RATE;
 
 // The render in progress. Process-wide, because the show may end the process (Ctrl-C, SIGTERM,
 // a start-up failure) and the exit handler then removes what was begun.
@@ -49,7 +48,7 @@ double real_seconds(const Render& r) {
 
 std::string show_time(int64_t ticks, bool hundredths) {
     char b[32];
-    int64_t centis = ticks * 100 / TICK_RATE;
+    int64_t centis = ticks * 100 / RETRACE_RATE;
     if (hundredths)
         snprintf(b, sizeof b, "%lld:%02lld.%02lld", (long long)(centis / 6000), (long long)(centis / 100 % 60),
                  (long long)(centis % 100));
@@ -122,7 +121,7 @@ void send_audio(Render& r) {
 
 void emit(Render& r, const uint8_t* rgb) {
     int64_t t = r.next_tick - r.first_tick;
-    if (!r.options.sheet.empty() && t % (SHEET_EVERY_SECONDS * TICK_RATE) == 0) {
+    if (!r.options.sheet.empty() && t % (SHEET_EVERY_SECONDS * RETRACE_RATE) == 0) {
         int scene = con_current_scene();
         std::string label = (scene ? "scene " + std::to_string(scene) : std::string("start")) + "  " + show_time(t, false);
         sheet_add(r.sheet, rgb, label);
@@ -180,7 +179,7 @@ int finish(Render& r) {
         encoder_audio(r.encoder, silence.data(), size_t(missing));
     }
     bool finished = encoder_finish(r.encoder);
-    if (con_quit_requested()) {  // Ctrl-C while ffmpeg took the last frames: not a whole video
+    if (console_quit_requested()) {  // Ctrl-C while ffmpeg took the last frames: not a whole video
         r.failure = "interrupted";
         return 130;
     }

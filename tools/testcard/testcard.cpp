@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "console/console.h"
+#include "console/run.h"
+#include "console/vga.h"
 #include "video/palette.h"
 #include "video/present.h"
 
@@ -53,7 +54,7 @@ void leave(int status) {
 
 int main() {
     console_start();
-    con_on_quit(leave);
+    console_on_quit(leave);
     vga_init();
     vga_setmode(G320x240x256);
     static Palette* palette = card_palette();  // kept for the whole run
