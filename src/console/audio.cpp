@@ -128,7 +128,16 @@ BOOL silent_present() { return silent_wanted; }
 
 // The mixer keeps its voice count across MikMod_Exit while it frees the voices; until a module
 // sets the count again, a second start-up without a module would mix voices that are gone.
+// The drivers of our own count time in the console's sample format: a player set to another is
+// refused, since the virtual clock would run at the wrong pace.
 int start_mixer() {
+    if (md_mixfreq != AUDIO_RATE || (md_mode & (DMODE_16BITS | DMODE_STEREO)) != (DMODE_16BITS | DMODE_STEREO)) {
+        fprintf(stderr, "tenfold: the module player is set to %u Hz, %s; the console mixes 16-bit stereo at %d Hz\n",
+                unsigned(md_mixfreq), md_mode & DMODE_16BITS ? (md_mode & DMODE_STEREO ? "16-bit stereo" : "16-bit mono")
+                                                             : "8-bit", AUDIO_RATE);
+        MikMod_errno = MMERR_INITIALIZING_MIXER;
+        return 1;
+    }
     if (int failed = VC_Init()) return failed;
     return VC_SetNumVoices();
 }

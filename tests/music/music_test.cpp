@@ -126,4 +126,27 @@ TEST(MusicPlayback, SilentDriverKeepsTheSongMovingInRealTime) {
     remove(path.c_str());
 }
 
+// The console's drivers count time in its own sample format: a player set to another is refused
+// with a message, where a virtual clock would otherwise run at the wrong pace.
+TEST(MusicPlayback, TheConsolesDriversRefuseAnotherSampleFormat) {
+    struct Case {
+        unsigned rate;
+        UWORD mode;
+        const char* named;
+    } cases[] = {{48000, DMODE_16BITS | DMODE_STEREO, "48000 Hz, 16-bit stereo"},
+                 {AUDIO_RATE, DMODE_16BITS, "44100 Hz, 16-bit mono"},
+                 {AUDIO_RATE, DMODE_STEREO, "44100 Hz, 8-bit"}};
+    for (const Case& c : cases) {
+        md_mixfreq = UWORD(c.rate);
+        md_mode = c.mode | DMODE_SOFT_MUSIC;
+        testing::internal::CaptureStderr();
+        EXPECT_NE(con_audio_fallback(), 0) << c.named;
+        EXPECT_NE(testing::internal::GetCapturedStderr().find(c.named), std::string::npos) << c.named;
+    }
+    md_mixfreq = AUDIO_RATE;
+    md_mode = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUSIC;
+    EXPECT_EQ(con_audio_fallback(), 0);
+    MikMod_Exit();
+}
+
 }  // namespace
