@@ -24,6 +24,7 @@ constexpr suseconds_t VIRTUAL_EPOCH_MICROS = 250000;
 
 int64_t samples = 0;       // virtual clock
 timespec real_start{};     // real clock, monotonic
+int64_t wall_start_us = 0; // real clock: the time of day at start, in microseconds
 int64_t last_present_tick = -1;
 int64_t last_present_ns = 0;
 bool waited_since_present = false;
@@ -103,6 +104,9 @@ void ask_for_short_slice() {
 void start_clock() {
     samples = 0;
     monotonic_now(&real_start);
+    timeval wall;
+    gettimeofday(&wall, nullptr);
+    wall_start_us = int64_t(wall.tv_sec) * 1000000 + wall.tv_usec;
     last_present_tick = -1;
     last_present_ns = 0;
     polls_since_present = 0;
@@ -144,7 +148,12 @@ int con_gettimeofday(struct timeval* tv) {
     if (!con_virtual_clock()) {
         if (++polls_since_present > POLLS_PER_FRAME) sleep_between_polls();
         crt_update();
-        return gettimeofday(tv, nullptr);
+        // The time of day at start, moved on by the monotonic clock: a clock stepped during the
+        // run (by NTP or by hand) moves no cue.
+        int64_t micros = wall_start_us + real_ns() / 1000;
+        tv->tv_sec = time_t(micros / 1000000);
+        tv->tv_usec = suseconds_t(micros % 1000000);
+        return 0;
     }
     int64_t micros = VIRTUAL_EPOCH_MICROS + samples * 1000000 / AUDIO_RATE;
     tv->tv_sec = VIRTUAL_EPOCH_SECONDS + micros / 1000000;
