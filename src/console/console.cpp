@@ -72,10 +72,11 @@ void on_crash(int sig, siginfo_t* info, void*) {
     if (info->si_code <= 0 || sig == SIGABRT || sig == SIGQUIT) raise(sig);
 }
 
-// Signals the user ends the show with; one ignored from the start (nohup) stays ignored.
+// Signals the user ends the show with; one ignored from the start (nohup, a shell's background
+// job) stays ignored.
 void trap_signals() {
     for (int sig : QUIT_SIGNALS) {
-        if (signal(sig, on_signal) == SIG_IGN && sig == SIGHUP) signal(sig, SIG_IGN);
+        if (signal(sig, on_signal) == SIG_IGN) signal(sig, SIG_IGN);
     }
     signal(SIGPIPE, SIG_IGN);
     struct sigaction sa {};

@@ -135,6 +135,26 @@ TEST_F(ShowRun, InterruptedRunCleansUpLikeACompleteOne) {
     }
 }
 
+// A signal ignored from the start (nohup, a shell's background job) stays ignored; another one
+// still ends the show.
+TEST_F(ShowRun, SignalsIgnoredFromTheStartStayIgnored) {
+    provide_archive();
+    for (auto [ignored, name, ender] : {std::tuple{SIGINT, "INT", SIGTERM}, {SIGTERM, "TERM", SIGINT}, {SIGHUP, "HUP", SIGTERM}}) {
+        SCOPED_TRACE(strsignal(ignored));
+        write_file(dir + "/ignoring", std::string("#!/bin/sh\ntrap '' ") + name + "\nexec " TENFOLD_BIN "\n");
+        chmod((dir + "/ignoring").c_str(), 0755);
+        int pid = start_program(dir + "/ignoring", dir, env({}, "real"));
+        usleep(1500000);
+        kill(pid, ignored);
+        usleep(500000);
+        EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "the ignored signal ended the show";
+        kill(pid, ender);
+        RunResult r = finish_program(pid, dir);
+        EXPECT_EQ(r.exit_status, 128 + ender) << r.err;
+        EXPECT_TRUE(tmp_entries().empty());
+    }
+}
+
 // The time of day moves on with the monotonic clock from its reading at start: stepped an hour on
 // while scene 1 waits its whole seconds, the wait still lasts them (libfaketime steps the clock of
 // the show's process only).
