@@ -173,6 +173,12 @@ ConsoleSettings console_settings_from_env() {
 
 void console_start(const ConsoleSettings& s) {
     settings = s;
+    const std::string& v = settings.video;
+    if (v != "auto" && v != "window" && v != "terminal" && v != "none") {
+        fprintf(stderr, "tenfold: TENFOLD_VIDEO=%s is not one of auto, window, terminal, none; using auto\n",
+                v.c_str());
+        settings.video = "auto";
+    }
     // The show may change its directory later; files named relative to where it started stay there.
     settings.audio_out = absolute(settings.audio_out);
     settings.stats = absolute(settings.stats);
@@ -190,16 +196,7 @@ void console_start(const ConsoleSettings& s) {
     }
 }
 
-void console_start() {
-    ConsoleSettings s = console_settings_from_env();
-    const std::string& v = s.video;
-    if (v != "auto" && v != "window" && v != "terminal" && v != "none") {
-        fprintf(stderr, "tenfold: TENFOLD_VIDEO=%s is not one of auto, window, terminal, none; using auto\n",
-                v.c_str());
-        s.video = "auto";
-    }
-    console_start(s);
-}
+void console_start() { console_start(console_settings_from_env()); }
 
 void console_on_quit(void (*handler)(int)) { quit_handler = handler; }
 

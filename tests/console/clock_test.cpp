@@ -54,6 +54,20 @@ TEST(VirtualClock, TheSchedulingCallsChangeNothingAndSucceed) {
     EXPECT_EQ(getpriority(PRIO_PROCESS, 0), niceness);
 }
 
+// A tool that passes a video setting of its own gets the same check as the environment's.
+TEST(ConsoleStart, AVideoSettingThatIsNoneOfTheFourIsNamedAndTakenAsAuto) {
+    for (const char* video : {"windw", "", "none "}) {
+        ConsoleSettings s;
+        s.video = video;
+        s.virtual_clock = true;
+        testing::internal::CaptureStderr();
+        console_start(s);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string("tenfold: TENFOLD_VIDEO=") + video +
+                                                              " is not one of auto, window, terminal, none; using auto\n");
+    }
+    start_headless_console();
+}
+
 // A loop that keeps reading the real clock with nothing presented sleeps between readings (about
 // a millisecond each) instead of spinning; the readings still follow the clock.
 TEST(RealClock, APollingLoopSleepsBetweenReadings) {
