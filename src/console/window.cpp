@@ -64,9 +64,12 @@ struct ServerScaler {
             shift[c] = __builtin_ctzl(masks[c]);
         }
         if (!format || a.depth != 24) return false;
-        image = XCreateImage(x, a.visual, 24, ZPixmap, 0, static_cast<char*>(calloc(SCAN_WIDTH * SCAN_HEIGHT, 4)),
-                             SCAN_WIDTH, SCAN_HEIGHT, 32, SCAN_WIDTH * 4);
-        if (!image) return false;
+        char* pixels = static_cast<char*>(calloc(SCAN_WIDTH * SCAN_HEIGHT, 4));
+        if (pixels) image = XCreateImage(x, a.visual, 24, ZPixmap, 0, pixels, SCAN_WIDTH, SCAN_HEIGHT, 32, SCAN_WIDTH * 4);
+        if (!image) {
+            free(pixels);  // the image owns its pixels only once it exists
+            return false;
+        }
         pixmap = XCreatePixmap(x, target, SCAN_WIDTH, SCAN_HEIGHT, 24);
         gc = XCreateGC(x, pixmap, 0, nullptr);
         picture = XRenderCreatePicture(x, pixmap, format, 0, nullptr);
