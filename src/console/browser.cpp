@@ -76,7 +76,7 @@ struct BrowserDisplay : Display {
     int scene = -1;
 
     // The canvas takes red, green, blue, alpha bytes: 0xAABBGGRR as a little-endian word.
-    void show_indexed(const uint8_t* indices, const uint32_t* colours) override {
+    void show_indexed(const uint8_t* indices, const uint32_t* colours, int64_t) override {
         for (int p = 0; p < SCAN_WIDTH * SCAN_HEIGHT; p++) {
             uint32_t c = colours[indices[p]];
             rgba[p] = 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);

@@ -8,9 +8,12 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <mutex>
 
 #include "console/internal.h"
+#include "console/pacing.h"
 #ifdef __EMSCRIPTEN__
 #include "console/browser.h"
 #endif
@@ -30,9 +33,16 @@ int64_t last_present_ns = 0;
 bool waited_since_present = false;
 int polls_since_present = 0;  // clock readings since the last presentation or sleep
 
+// The real clock's ticks: on the 60 Hz timer, or on the display's refreshes where it reports them
+// (from its own thread). Times relative to the clock's start.
+std::mutex refresh_mutex;
+RefreshClock refresh;
+int64_t newest_tick = 0;  // a refit of the refreshes never takes the tick back
+
 // A frame reads the clock once or twice; more readings with nothing presented are a waiting loop.
 constexpr int POLLS_PER_FRAME = 2;
 constexpr int64_t POLL_SLEEP_NS = 1000000;
+constexpr int64_t MAX_WAIT_NS = 50000000;  // a retrace wait looks at the clock again at least this often
 
 // The real clock's source: the system's monotonic clock; in the browser, the audio clock.
 void monotonic_now(timespec* t) {
@@ -49,6 +59,19 @@ int64_t real_ns() {
     timespec t;
     monotonic_now(&t);
     return (t.tv_sec - real_start.tv_sec) * 1000000000LL + (t.tv_nsec - real_start.tv_nsec);
+}
+
+int64_t absolute_start_ns() { return real_start.tv_sec * NS_PER_SECOND + real_start.tv_nsec; }
+
+int64_t real_tick_at(int64_t ns) {
+    std::lock_guard<std::mutex> l(refresh_mutex);
+    newest_tick = std::max(newest_tick, refresh_tick_at(refresh, ns));
+    return newest_tick;
+}
+
+int64_t real_tick_start(int64_t tick) {
+    std::lock_guard<std::mutex> l(refresh_mutex);
+    return refresh_tick_start(refresh, tick);
 }
 
 void sleep_until_ns(int64_t ns) {
@@ -69,7 +92,7 @@ void sleep_until_ns(int64_t ns) {
 // the CRT still scans out every tick and the loop's reading is fresh.
 void sleep_between_polls() {
     int64_t now = real_ns();
-    int64_t next_tick = (now * RETRACE_RATE / 1000000000LL + 1) * 1000000000LL / RETRACE_RATE;
+    int64_t next_tick = real_tick_start(real_tick_at(now) + 1);
     sleep_until_ns(now + POLL_SLEEP_NS < next_tick ? now + POLL_SLEEP_NS : next_tick);
     waited_since_present = true;
 }
@@ -110,7 +133,37 @@ void start_clock() {
     last_present_tick = -1;
     last_present_ns = 0;
     polls_since_present = 0;
+    {
+        std::lock_guard<std::mutex> l(refresh_mutex);
+        refresh_clock_reset(refresh, 0);
+        newest_tick = 0;
+    }
     if (!con_virtual_clock()) ask_for_short_slice();
+}
+
+void note_refresh(int64_t msc, int64_t ns) {
+    std::lock_guard<std::mutex> l(refresh_mutex);
+    refresh_noted(refresh, msc, ns - absolute_start_ns());
+}
+
+void note_refresh_lost(int64_t ns) {
+    std::lock_guard<std::mutex> l(refresh_mutex);
+    refresh_lost(refresh, ns - absolute_start_ns());
+}
+
+int64_t refresh_target_for(int64_t tick) {
+    std::lock_guard<std::mutex> l(refresh_mutex);
+    return refresh_target(refresh, tick);
+}
+
+int refreshes_per_tick() {
+    std::lock_guard<std::mutex> l(refresh_mutex);
+    return refresh.per_tick;
+}
+
+double refresh_hz() {
+    std::lock_guard<std::mutex> l(refresh_mutex);
+    return refresh_rate(refresh);
 }
 
 int64_t virtual_samples() { return samples; }
@@ -123,7 +176,7 @@ void advance_virtual(int64_t to) {
 
 int64_t now_ticks() {
     if (con_virtual_clock()) return samples / SAMPLES_PER_TICK;
-    return real_ns() * RETRACE_RATE / 1000000000LL;
+    return real_tick_at(real_ns());
 }
 
 double cpu_seconds() {
@@ -187,14 +240,16 @@ void vga_waitretrace() {
         advance_virtual(target * SAMPLES_PER_TICK);
     } else {
         int64_t now = real_ns();
-        target = now * RETRACE_RATE / 1000000000LL + 1;
+        target = real_tick_at(now) + 1;
         // A frame that took longer than its tick missed the retrace it was meant for. A long gap
         // after a sleep or a timed wait is the show waiting on purpose, not a missed frame.
         bool frame_work = !waited_since_present && now - last_present_ns < 250000000LL;
         if (last_present_tick >= 0 && frame_work && target > last_present_tick + 1)
             missed = target - (last_present_tick + 1);
         hold_retrace(target);
-        sleep_until_ns(target * 1000000000LL / RETRACE_RATE);
+        // The refreshes may move the tick's start while the show sleeps; a wait is never long.
+        while (real_tick_at(now = real_ns()) < target && !console_quit_requested())
+            sleep_until_ns(std::min(real_tick_start(target), now + MAX_WAIT_NS));
         last_present_ns = real_ns();
     }
     last_present_tick = target;

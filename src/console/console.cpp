@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "console/internal.h"
+#include "console/pacing.h"
 #ifdef __EMSCRIPTEN__
 #include "console/browser.h"
 #endif
@@ -46,6 +47,12 @@ struct SceneStats {
 std::vector<SceneStats> marks;  // where each scene started
 int64_t frames = 0, missed_ticks = 0;
 long song_position = -1;
+struct {
+    bool reported = false;
+    PacingCount count;
+    double hz = 0;
+    int per_tick = 0;
+} pacing;
 
 // What is left to do when a signal ends the process at once; async-signal-safe.
 void clean_up_at_once() {
@@ -122,6 +129,13 @@ void note_song_position() {
     if (MODULE* m = Player_GetModule()) song_position = long(m->sngpos) * 65536 + m->patpos;
 }
 
+void report_pacing(const PacingCount& p, double hz, int per_tick) {
+    pacing.reported = true;
+    pacing.count = p;
+    pacing.hz = hz;
+    pacing.per_tick = per_tick;
+}
+
 void report_output_failure(const std::string& path, int error) {
     outputs_failed = true;
     fprintf(stderr, "tenfold: cannot write %s: %s\n", path.c_str(), strerror(error));
@@ -151,7 +165,16 @@ void write_stats() {
                 i ? "," : "", a.scene, (long long)(b.frames - a.frames), (long long)(b.ticks - a.ticks),
                 (long long)(b.missed - a.missed), b.cpu - a.cpu, a.seconds, b.seconds, a.position, b.position);
     }
-    fprintf(f, "%s]}\n", marks.empty() ? "" : "\n");
+    fprintf(f, "%s]", marks.empty() ? "" : "\n");
+    if (pacing.reported) {
+        const PacingCount& p = pacing.count;
+        fprintf(f, ",\n \"display\": {\"refresh_hz\": %.3f, \"refreshes_per_tick\": %d, \"refreshes\": %lld, "
+                   "\"motion_refreshes\": %lld, \"ticks_shown_once\": %lld, \"ticks_shown_twice\": %lld, "
+                   "\"ticks_shown_more\": %lld, \"ticks_never_shown\": %lld, \"repeated\": %lld, \"skipped\": %lld}",
+                pacing.hz, pacing.per_tick, (long long)p.refreshes, (long long)p.motion_refreshes, (long long)p.once,
+                (long long)p.twice, (long long)p.more, (long long)p.never, (long long)p.repeated, (long long)p.skipped);
+    }
+    fprintf(f, "}\n");
     int error = fflush(f) != 0 || ferror(f) ? errno : 0;
     if (fclose(f) != 0 && !error) error = errno;
     if (error) report_output_failure(settings.stats, error);
@@ -168,6 +191,7 @@ ConsoleSettings console_settings_from_env() {
     if (const char* v = getenv("TENFOLD_AUDIO_OUT")) s.audio_out = v;
     if (const char* v = getenv("TENFOLD_SCALE")) s.scale = atoi(v);
     if (const char* v = getenv("TENFOLD_STATS")) s.stats = v;
+    if (const char* v = getenv("TENFOLD_VSYNC")) s.vsync = std::string(v) != "off";
     return s;
 }
 
@@ -187,6 +211,7 @@ void console_start(const ConsoleSettings& s) {
     quitting = false;
     outputs_failed = stats_written = false;
     marks.clear();
+    pacing.reported = false;
     frames = missed_ticks = 0;
     song_position = -1;
     if (!started) {

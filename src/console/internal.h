@@ -19,7 +19,7 @@ struct Display {
     virtual ~Display() = default;
     // A new picture: 320 x 240 palette indices and the DAC's 256 colours as 0xRRGGBB, 8-bit. By
     // default it goes to show() as 320 x 240 x (red, green, blue).
-    virtual void show_indexed(const uint8_t* indices, const uint32_t* colours);
+    virtual void show_indexed(const uint8_t* indices, const uint32_t* colours, int64_t tick);
     virtual void show(const uint8_t*) {}
     // Input and window events; true if the display needs the picture again (resized, exposed).
     virtual bool poll() = 0;
@@ -45,6 +45,16 @@ extern ConsoleSettings settings;
 
 // Clock.
 int64_t now_ticks();                    // retrace ticks since console_start
+// The display's refreshes (the real clock's ticks follow them where they run at a multiple of
+// 60 Hz, console/pacing.h), reported from the display's own thread; times on the monotonic clock.
+void note_refresh(int64_t msc, int64_t ns);
+void note_refresh_lost(int64_t ns);
+int64_t refresh_target_for(int64_t tick);  // the refresh a tick's picture goes on, -1 if none
+int refreshes_per_tick();                  // 0 while the ticks keep the timer
+double refresh_hz();                       // 0 with no refreshes reported
+struct PacingCount;
+// What the viewer saw at the display's refreshes, for the run statistics.
+void report_pacing(const PacingCount& p, double hz, int per_tick);
 void advance_virtual(int64_t samples);  // moves the virtual clock forward to this sample
 int64_t virtual_samples();
 double cpu_seconds();

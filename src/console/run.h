@@ -3,7 +3,7 @@
 //
 // Settings (read from the environment by console_settings_from_env, documented in the README):
 //   TENFOLD_VIDEO=auto|window|terminal|none   TENFOLD_CLOCK=real|virtual
-//   TENFOLD_AUDIO_OUT=FILE.wav  TENFOLD_SCALE=N  TENFOLD_STATS=FILE
+//   TENFOLD_AUDIO_OUT=FILE.wav  TENFOLD_SCALE=N  TENFOLD_STATS=FILE  TENFOLD_VSYNC=on|off
 #pragma once
 
 #include <string>
@@ -13,6 +13,7 @@ struct ConsoleSettings {
     bool virtual_clock = false;
     std::string audio_out;       // virtual clock: WAV file of the mixed music
     int scale = 0;               // window: integer scale, 0 = largest that fits
+    bool vsync = true;           // window: pictures on the display's refreshes, which pace the ticks
     std::string stats;           // run statistics JSON, written at exit
 };
 

@@ -99,7 +99,7 @@ void lookup_rgb24(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb,
     kernel(indices, colours, rgb, n);
 }
 
-void Display::show_indexed(const uint8_t* indices, const uint32_t* colours) {
+void Display::show_indexed(const uint8_t* indices, const uint32_t* colours, int64_t) {
     static std::vector<uint8_t> rgb(SCAN_WIDTH * SCAN_HEIGHT * 3);
     lookup_rgb24(indices, colours, rgb.data(), SCAN_WIDTH * SCAN_HEIGHT);
     show(rgb.data());
@@ -194,7 +194,7 @@ bool picture_changed() {
 void scan_tick(int64_t tick) {
     scan_indices(scan.indices.data());
     dac_colours(scan.colours);
-    if (display && picture_changed()) display->show_indexed(scan.indices.data(), scan.colours);
+    if (display && picture_changed()) display->show_indexed(scan.indices.data(), scan.colours, tick);
     if (frame_hook) {
         lookup_rgb24(scan.indices.data(), scan.colours, scan.rgb.data(), SCAN_WIDTH * SCAN_HEIGHT);
         frame_hook(ScanFrame{tick, scan.indices.data(), vga.dac, scan.rgb.data()});
