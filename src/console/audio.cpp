@@ -38,7 +38,7 @@ int64_t mixed = 0;  // samples mixed since the driver started
 int wav = -1;       // the WAV file, -1 when none is written
 bool wav_streaming = false;  // not seekable (a pipe): the header keeps the stream sizes
 int64_t wav_frames = 0;
-timespec silent_last{};
+int64_t silent_last_ns = 0;  // the clock's time mixed up to
 
 void put_u32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; i++) p[i] = uint8_t(v >> (8 * i));
@@ -160,26 +160,16 @@ void virtual_update() {
 }
 
 int silent_init() {
-    clock_gettime(CLOCK_MONOTONIC, &silent_last);
+    silent_last_ns = show_ns();
     return start_mixer();
 }
 
+// Mixes the samples of the clock's time since the last update (a pause takes none); after a
+// stall the song catches up with the clock, as it would on a sound card that kept playing.
 void silent_update() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    int64_t ns = (now.tv_sec - silent_last.tv_sec) * 1000000000LL + (now.tv_nsec - silent_last.tv_nsec);
-    int64_t n = ns * AUDIO_RATE / 1000000000LL;
+    int64_t n = (show_ns() - silent_last_ns) * AUDIO_RATE / NS_PER_SECOND;
     if (n <= 0) return;
-    // Whole samples only: the remainder stays in the next interval.
-    int64_t used = n * 1000000000LL / AUDIO_RATE;
-    silent_last.tv_nsec += long(used % 1000000000LL);
-    silent_last.tv_sec += time_t(used / 1000000000LL);
-    if (silent_last.tv_nsec >= 1000000000L) {
-        silent_last.tv_nsec -= 1000000000L;
-        silent_last.tv_sec++;
-    }
-    // After a stall the song catches up with the clock, as it would on a sound card that kept
-    // playing; mix() works through it in blocks.
+    silent_last_ns += n * NS_PER_SECOND / AUDIO_RATE;  // whole samples: the rest stays for the next
     mix(n, false);
 }
 

@@ -14,11 +14,13 @@ namespace con {
 struct Display;
 
 // The canvas display; also tells the page the scene shown and, under the virtual clock, the
-// hashes of every tick's frame.
+// hashes of every tick's frame. It reads the page's refreshes, which the real clock's ticks follow.
 std::unique_ptr<Display> open_browser_display();
-// Nanoseconds of the page's clock: the audio clock while Web Audio plays, else the page's
-// monotonic clock; never goes back.
+// Nanoseconds of the page's monotonic clock, the one its refreshes are timed by; never goes back.
 int64_t browser_clock_ns();
+// When the page paused the show (Space, or the tab hidden) and stopped its sound, on that clock;
+// -1 while it plays.
+int64_t browser_pause_since_ns();
 // Sleeps this long, letting the page run meanwhile.
 void browser_sleep_ns(int64_t ns);
 // Lets the page run if the show has kept it waiting for a while; cheap when it has not.

@@ -239,6 +239,7 @@ void console_check_quit() {
 #ifdef __EMSCRIPTEN__
     browser_breathe();  // every console call may give the page its turn (Esc comes in then)
 #endif
+    if (!quit_status) hold_while_paused();
     if (!quit_status || quitting) return;
     quitting = true;
     if (quit_handler) quit_handler(quit_status);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console/hooks.h"
+#include "console/pacing.h"
 #include "console/run.h"
 #include "console/sound.h"
 #include "console/system.h"
@@ -45,6 +46,11 @@ extern ConsoleSettings settings;
 
 // Clock.
 int64_t now_ticks();                    // retrace ticks since console_start
+int64_t show_ns();                      // the clock's time since console_start, pauses left out
+// Space in the window or the terminal: the real clock's next console call waits, the clock
+// standing still, until it is pressed again (or the user quits). Any thread may call it.
+void toggle_pause();
+void hold_while_paused();
 // The display's refreshes (the real clock's ticks follow them where they run at a multiple of
 // 60 Hz, console/pacing.h), reported from the display's own thread; times on the monotonic clock.
 void note_refresh(int64_t msc, int64_t ns);
@@ -52,7 +58,6 @@ void note_refresh_lost(int64_t ns);
 int64_t refresh_target_for(int64_t tick);  // the refresh a tick's picture goes on, -1 if none
 int refreshes_per_tick();                  // 0 while the ticks keep the timer
 double refresh_hz();                       // 0 with no refreshes reported
-struct PacingCount;
 // What the viewer saw at the display's refreshes, for the run statistics.
 void report_pacing(const PacingCount& p, double hz, int per_tick);
 void advance_virtual(int64_t samples);  // moves the virtual clock forward to this sample
@@ -69,6 +74,8 @@ void lookup_rgb24(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb,
 void lookup_rgb24_plain(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb, int n);
 // Puts what was written through a several-plane write window into the enabled planes.
 void sync_write_window();
+// The display's input and window events, as at every tick.
+void poll_display();
 void open_display();
 void close_display();
 

@@ -125,6 +125,10 @@ int64_t refresh_target(const RefreshClock& c, int64_t tick) {
     return c.ref_msc + int64_t(std::ceil((due - double(c.ref_ns)) / c.period));
 }
 
+int64_t refresh_nearest(const RefreshClock& c, int64_t ns) {
+    return c.ref_msc + std::llround((double(ns) - double(c.ref_ns)) / c.period);
+}
+
 double refresh_rate(const RefreshClock& c) { return c.period > 0 ? NS_PER_SECOND / c.period : 0; }
 
 void pacing_given(PacingCount& p, int64_t tick) {

@@ -44,6 +44,7 @@ int64_t refresh_tick_start(const RefreshClock& c, int64_t tick);
 // the tick starts, so the picture has that long to reach the display. -1 with no fit.
 int64_t refresh_target(const RefreshClock& c, int64_t tick);
 double refresh_rate(const RefreshClock& c);  // Hz, 0 with no fit
+int64_t refresh_nearest(const RefreshClock& c, int64_t ns);  // the refresh nearest to ns by the fit
 
 // What the viewer saw: the tick on the display at every refresh, and the ticks the display was
 // given (a tick whose picture did not change is not given). A tick counts where the picture moves:

@@ -238,6 +238,10 @@ void crt_update() {
         for (int64_t t = first; t <= last; t++) scan_tick(t);
     }
     ticks_scanned = last;
+    poll_display();
+}
+
+void poll_display() {
     if (display && display->poll()) scan.show_again = true;
 }
 

@@ -493,6 +493,7 @@ struct WindowDisplay : Display {
             if (e.type != SDL_KEYDOWN) continue;
             SDL_Keycode k = e.key.keysym.sym;
             if (k == SDLK_ESCAPE) request_quit(1);
+            if (k == SDLK_SPACE && !e.key.repeat) toggle_pause();
             bool toggle = k == SDLK_F11 || (k == SDLK_RETURN && (e.key.keysym.mod & KMOD_ALT));
             if (toggle && !e.key.repeat) toggle_fullscreen();  // a held key toggles once
         }
