@@ -117,7 +117,7 @@
     if (on === (pauseSince >= 0) || state.phase !== 'playing' || virtualClock) return;
     pauseSince = on ? performance.now() : -1;
     state.paused = on;
-    if (audio) (on ? audio.ctx.suspend() : audio.ctx.resume()).catch(() => {});
+    if (audio) (on ? audio.ctx.suspend() : audio.ctx.resume()).then(() => { state.audio.state = audio.ctx.state; }, () => {});
   }
   document.addEventListener('visibilitychange', () => {
     if (document.hidden && pauseSince < 0) {

@@ -6,7 +6,8 @@
 WEB_BUILD is scripts/web's build folder; NATIVE_BUILD a native build with tenfold and
 tools/frames/tenfold-frames (their messages and frames are what the page must match). Tests:
 golden (virtual clock: the frame hashes of tests/scenes/golden_frames.txt), realtime (sound,
-picture, Esc), pack (a missing and a damaged pack). Ends with 'N passed, N failed'.
+picture, Esc), background (a hidden tab pauses picture and music together), pack (a missing and a
+damaged pack). Ends with 'N passed, N failed'.
 """
 import base64
 import http.server
@@ -219,6 +220,56 @@ def test_realtime(web, native):
         shutil.rmtree(frames_dir, ignore_errors=True)
 
 
+def start_with_a_click(browser, url):
+    browser.open(url)
+    browser.wait_for("window.tenfold && window.tenfold.phase === 'ready'", 120, "the page ready")
+    box = browser.evaluate("(() => { const r = document.getElementById('start').getBoundingClientRect();"
+                           "return [r.x + r.width / 2, r.y + r.height / 2]; })()")
+    for kind in ("mousePressed", "mouseReleased"):
+        browser.call("Input.dispatchMouseEvent", type=kind, x=box[0], y=box[1], button="left", clickCount=1)
+
+
+def median(values):
+    values = sorted(values)
+    return values[len(values) // 2] if values else None
+
+
+def test_background(web, native):
+    """A hidden tab (another tab opened in front of it) for 30 s: picture and music stop together,
+    the music stream drops no block, and after return picture and music agree as before, within
+    one tick (735 samples) of how far apart they were."""
+    with Server(web) as server, Browser() as browser:
+        start_with_a_click(browser, "http://127.0.0.1:%d/" % server.port)
+        browser.wait_for("window.tenfold.scene >= 2", 120, "scene 2")
+        time.sleep(3)
+        before = browser.evaluate("(() => { const t = window.tenfold, now = performance.now();"
+                                  "return {gaps: t.audio.gaps, worklet: t.audio.worklet, hidden_at: now,"
+                                  "sync: t.sync.filter(e => e[0] > now - 2000).map(e => e[2])}; })()")
+        check(before["worklet"], "the music goes through the audio worklet")
+        tab = browser.call("Target.createTarget", url="about:blank")
+        time.sleep(1)
+        check(browser.evaluate("document.visibilityState") == "hidden", "the page is hidden behind another tab")
+        song = browser.evaluate("[window.tenfold.song, window.tenfold.paused]")
+        time.sleep(29)
+        during = browser.evaluate("[window.tenfold.song, window.tenfold.paused, window.tenfold.audio.state]")
+        browser.call("Target.closeTarget", targetId=tab["targetId"])
+        browser.wait_for("document.visibilityState === 'visible' && !window.tenfold.paused", 10, "the page shown again")
+        back = browser.evaluate("performance.now()")
+        time.sleep(3)
+        after = browser.evaluate("(() => { const t = window.tenfold;"
+                                 "return {gaps: t.audio.gaps, song: t.song, audio: t.audio.state,"
+                                 "sync: t.sync.filter(e => e[0] > %f).map(e => e[2])}; })()" % (back + 1000))
+        check(song[1] and during[1] and during[0] == song[0] and during[2] == "suspended",
+              "hidden, the show and its music stand still: %s then %s" % (song, during))
+        check(after["song"] > during[0] and after["audio"] == "running", "shown again, the song goes on: %s" % after)
+        check(after["gaps"] == before["gaps"], "no block of music dropped: %d gaps, %d before" % (after["gaps"], before["gaps"]))
+        a, b = median(before["sync"]), median(after["sync"])
+        print("  picture against music: %s samples before, %s after the tab was hidden for 30 s" % (a, b))
+        check(a is not None and b is not None and abs(a - b) <= 735,
+              "picture and music agree within one tick after the return: %s then %s samples" % (a, b))
+        check(not browser.problems, "\n".join(browser.problems))
+
+
 def native_message(native, damaged_pack):
     """What the native program prints for a pack (None: no data.dat at all), paths made generic."""
     with tempfile.TemporaryDirectory() as d:
@@ -279,7 +330,7 @@ Server.__exit__ = lambda self, *a: self.close()
 Browser.__enter__ = lambda self: self
 Browser.__exit__ = lambda self, *a: self.close()
 
-TESTS = {"golden": test_golden, "realtime": test_realtime, "pack": test_pack}
+TESTS = {"golden": test_golden, "realtime": test_realtime, "background": test_background, "pack": test_pack}
 
 
 def main():
