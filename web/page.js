@@ -152,6 +152,10 @@
       return n;
     },
     pauseSince() { return pauseSince; },
+    progress(done) {
+      if (done >= 0) setStatus(`going to the moment asked for: ${Math.round(100 * done)} %`);
+      else if (state.scene > 0) side.scene(state.scene);
+    },
     outputLatency,
     scene(n) {
       state.scene = n;

@@ -25,6 +25,7 @@ EM_JS(void, page_picture, (const uint8_t* rgba, double target, int tick), { Modu
 EM_JS(int, page_take_refreshes, (int* counts, double* times, int max), { return Module.tenfold.takeRefreshes(counts, times, max); });
 EM_JS(double, page_pause_since_ms, (), { return Module.tenfold.pauseSince(); });
 EM_JS(double, page_output_latency, (), { return Module.tenfold.outputLatency(); });
+EM_JS(void, page_progress, (double done), { Module.tenfold.progress(done); });
 EM_JS(void, page_scene, (int scene), { Module.tenfold.scene(scene); });
 EM_JS(void, page_frame, (int tick, int scene, uint32_t ih, uint32_t il, uint32_t dh, uint32_t dl),
       { Module.tenfold.frame(tick, scene, ih, il, dh, dl); });
@@ -92,7 +93,7 @@ struct BrowserDisplay : Display {
             rgba[p] = 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
         }
         const uint8_t* bytes = reinterpret_cast<const uint8_t*>(rgba.data());
-        if (con_virtual_clock()) return page_draw(bytes);
+        if (settings.virtual_clock) return page_draw(bytes);
         if (delay_ticks < 0) delay_ticks = std::llround((AUDIO_LEAD_SECONDS + page_output_latency()) * RETRACE_RATE);
         page_picture(bytes, double(refresh_target_for(tick + delay_ticks)), int(tick));
     }
@@ -218,7 +219,7 @@ bool extract_tar(const uint8_t* tar, size_t size, const std::string& dir) {
 }  // namespace
 
 std::unique_ptr<Display> open_browser_display() {
-    if (con_virtual_clock()) con_set_frame_hook(report_frame);
+    if (settings.virtual_clock) con_set_frame_hook(report_frame);
     return std::make_unique<BrowserDisplay>();
 }
 
@@ -242,7 +243,7 @@ void browser_breathe() {
     if (page_clock_ms() - last_yield_ms >= limit) yield_ms(con_virtual_clock() ? 0 : 1);
 }
 
-BOOL browser_audio_present() { return !con_virtual_clock() && page_audio_running(); }
+BOOL browser_audio_present() { return !settings.virtual_clock && page_audio_running(); }
 
 void browser_audio_start() { page_audio_start(); }
 
@@ -256,6 +257,8 @@ void browser_audio_update() {
         frames -= n;
     }
 }
+
+void browser_progress(double done) { page_progress(done); }
 
 int browser_untar(const char* archive, const char* dir) {
     FILE* f = fopen(archive, "rb");

@@ -30,6 +30,8 @@ void browser_breathe();
 BOOL browser_audio_present();
 void browser_audio_start();
 void browser_audio_update();
+// How far a seek has come (0 ... 1), or -1 when it is over.
+void browser_progress(double done);
 // Unpacks a gzip-compressed tar into dir, as tar -xzf would; 0 on success.
 int browser_untar(const char* archive, const char* dir);
 

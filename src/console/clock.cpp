@@ -3,7 +3,9 @@
 // refreshes where it reports them (console/pacing.h). A loop that keeps polling the real clock
 // without presenting sleeps between its readings. Virtual: time made of audio samples at 44100 Hz
 // from a fixed time of day; only mixing, the retrace wait and sleeps move it, so a run is the same
-// on every machine and as fast as the CPU.
+// on every machine and as fast as the CPU. A run on the real clock goes over to the virtual one
+// while it seeks a moment (console/seek.cpp) and back from the same time on. The time of day is
+// the one at start moved on by the clock's time, whichever clock runs.
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -26,8 +28,7 @@ namespace con {
 
 namespace {
 
-constexpr time_t VIRTUAL_EPOCH_SECONDS = 1000000000;  // the virtual clock's time of day at start
-constexpr suseconds_t VIRTUAL_EPOCH_MICROS = 250000;
+constexpr int64_t VIRTUAL_EPOCH_US = 1000000000LL * 1000000 + 250000;  // the virtual clock's time of day at start
 
 // A frame reads the clock once or twice; more readings with nothing presented are a waiting loop.
 constexpr int POLLS_PER_FRAME = 2;
@@ -35,9 +36,10 @@ constexpr int64_t POLL_SLEEP_NS = 1000000;
 constexpr int64_t MAX_WAIT_NS = 50000000;  // a retrace wait looks at the clock again at least this often
 constexpr int64_t PAUSED_WAIT_NS = 50000000;  // a paused show looks for its resumption this often
 
+bool virtual_now = false;        // the clock that runs now
 int64_t samples = 0;             // virtual clock
 int64_t source_start_ns = 0;     // real clock: its source at start
-int64_t wall_start_us = 0;       // real clock: the time of day at start, in microseconds
+int64_t day_start_us = 0;        // the time of day at start, in microseconds
 int64_t last_present_tick = -1;
 int64_t last_present_ns = 0;
 bool waited_since_present = false;
@@ -140,11 +142,12 @@ void ask_for_short_slice() {
 }  // namespace
 
 void start_clock() {
+    virtual_now = settings.virtual_clock;
     samples = 0;
     source_start_ns = source_ns();
     timeval wall;
     gettimeofday(&wall, nullptr);
-    wall_start_us = int64_t(wall.tv_sec) * 1000000 + wall.tv_usec;
+    day_start_us = virtual_now ? VIRTUAL_EPOCH_US : int64_t(wall.tv_sec) * 1000000 + wall.tv_usec;
     last_present_tick = -1;
     last_present_ns = 0;
     polls_since_present = 0;
@@ -157,7 +160,34 @@ void start_clock() {
         paused_refreshes = newest_tick = 0;
         resume_refreshes = false;
     }
-    if (!con_virtual_clock()) ask_for_short_slice();
+    if (!virtual_now) ask_for_short_slice();
+}
+
+void clock_go_virtual() {
+    if (virtual_now) return;
+    samples = now_ticks() * SAMPLES_PER_TICK;  // from the start of the tick now, as a virtual run has it
+    virtual_now = true;
+}
+
+void clock_go_real() {
+    if (!virtual_now || settings.virtual_clock) return;
+    virtual_now = false;
+    paused_ns = 0;
+    pause_from = -1;
+    source_start_ns = source_ns() - samples * NS_PER_SECOND / AUDIO_RATE;
+    std::lock_guard<std::mutex> l(refresh_mutex);
+    refresh_clock_reset(refresh, 0);  // the real clock's ticks run on from the virtual one's
+    newest_tick = samples / SAMPLES_PER_TICK;
+    paused_refreshes = 0;
+    resume_refreshes = false;
+}
+
+// The virtual clock from the show's start, as a virtual run has it (its time of day too), for a
+// run that starts at a moment or starts again.
+void clock_restart() {
+    virtual_now = true;
+    samples = 0;
+    day_start_us = VIRTUAL_EPOCH_US;
 }
 
 // While the user has the show paused, it waits here with the clock standing still, looking at
@@ -165,7 +195,7 @@ void start_clock() {
 // sound, which is before the show next ran. The pause ends on the refresh grid where the ticks
 // follow the refreshes, so the ticks keep their phase.
 void hold_while_paused() {
-    if (settings.virtual_clock || !pause_requested() || pause_from >= 0) return;
+    if (virtual_now || !pause_requested() || pause_from >= 0) return;
     int64_t from = source_ns();
 #ifdef __EMSCRIPTEN__
     from = std::min(from, browser_pause_since_ns());
@@ -190,9 +220,10 @@ void hold_while_paused() {
     pause_from = -1;
 }
 
-int64_t show_ns() { return con_virtual_clock() ? samples * NS_PER_SECOND / AUDIO_RATE : real_ns(); }
+int64_t show_ns() { return virtual_now ? samples * NS_PER_SECOND / AUDIO_RATE : real_ns(); }
 
-void toggle_pause() { pause_wanted = !pause_wanted; }
+int64_t monotonic_ns() { return source_ns(); }
+
 
 void note_refresh(int64_t msc, int64_t ns) {
     std::lock_guard<std::mutex> l(refresh_mutex);
@@ -234,7 +265,7 @@ void advance_virtual(int64_t to) {
 }
 
 int64_t now_ticks() {
-    if (con_virtual_clock()) return samples / SAMPLES_PER_TICK;
+    if (virtual_now) return samples / SAMPLES_PER_TICK;
     return real_tick_at(real_ns());
 }
 
@@ -248,25 +279,23 @@ double cpu_seconds() {
 
 using namespace con;
 
-bool con_virtual_clock() { return settings.virtual_clock; }
+bool con_virtual_clock() { return virtual_now; }
+
+void con_toggle_pause() { pause_wanted = !pause_wanted; }
 
 double con_seconds() { return double(show_ns()) / NS_PER_SECOND; }
 
 int con_gettimeofday(struct timeval* tv) {
     console_check_quit();
-    if (!con_virtual_clock()) {
+    if (!virtual_now && !crt_scanning()) {  // a frame hook reads the clock without moving it on
         if (++polls_since_present > POLLS_PER_FRAME) sleep_between_polls();
         crt_update();
-        // The time of day at start, moved on by the monotonic clock: a clock stepped during the
-        // run (by NTP or by hand) moves no cue, and neither does a pause.
-        int64_t micros = wall_start_us + real_ns() / 1000;
-        tv->tv_sec = time_t(micros / 1000000);
-        tv->tv_usec = suseconds_t(micros % 1000000);
-        return 0;
     }
-    int64_t micros = VIRTUAL_EPOCH_MICROS + samples * 1000000 / AUDIO_RATE;
-    tv->tv_sec = VIRTUAL_EPOCH_SECONDS + micros / 1000000;
-    tv->tv_usec = micros % 1000000;
+    // The real clock is the monotonic one: a clock stepped during the run (by NTP or by hand)
+    // moves no cue, and neither does a pause.
+    int64_t micros = day_start_us + show_ns() / 1000;
+    tv->tv_sec = time_t(micros / 1000000);
+    tv->tv_usec = suseconds_t(micros % 1000000);
     return 0;
 }
 
@@ -274,7 +303,7 @@ void con_usleep(unsigned microseconds) {
     console_check_quit();
     waited_since_present = true;
     polls_since_present = 0;
-    if (con_virtual_clock()) {
+    if (virtual_now) {
         advance_virtual(samples + (int64_t(microseconds) * AUDIO_RATE + 999999) / 1000000);
     } else {
         sleep_until_ns(real_ns() + int64_t(microseconds) * 1000);
@@ -290,7 +319,7 @@ void vga_waitretrace() {
     crt_update();
     int64_t target;
     int64_t missed = 0;
-    if (con_virtual_clock()) {
+    if (virtual_now) {
         target = samples / SAMPLES_PER_TICK + 1;
         hold_retrace(target);
         advance_virtual(target * SAMPLES_PER_TICK);

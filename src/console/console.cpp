@@ -154,7 +154,7 @@ void write_stats() {
     getrusage(RUSAGE_SELF, &usage);
     fprintf(f, "{\"clock\": \"%s\", \"frames\": %lld, \"ticks\": %lld, \"missed_ticks\": %lld, "
                "\"cpu_seconds\": %.3f, \"seconds\": %.6f, \"peak_rss_kb\": %ld, \"scenes\": [",
-            con_virtual_clock() ? "virtual" : "real", (long long)end.frames, (long long)end.ticks,
+            settings.virtual_clock ? "virtual" : "real", (long long)end.frames, (long long)end.ticks,
             (long long)end.missed, end.cpu, end.seconds, usage.ru_maxrss);
     for (size_t i = 0; i < marks.size(); i++) {
         const SceneStats& a = marks[i];
@@ -192,6 +192,7 @@ ConsoleSettings console_settings_from_env() {
     if (const char* v = getenv("TENFOLD_SCALE")) s.scale = atoi(v);
     if (const char* v = getenv("TENFOLD_STATS")) s.stats = v;
     if (const char* v = getenv("TENFOLD_VSYNC")) s.vsync = std::string(v) != "off";
+    if (const char* v = getenv("TENFOLD_START")) s.start = v;
     return s;
 }
 
@@ -206,11 +207,13 @@ void console_start(const ConsoleSettings& s) {
     // The show may change its directory later; files named relative to where it started stay there.
     settings.audio_out = absolute(settings.audio_out);
     settings.stats = absolute(settings.stats);
+    if (!console_set_start(settings.start)) exit(2);
     start_clock();
     quit_status = 0;
     quitting = false;
     outputs_failed = stats_written = false;
     marks.clear();
+    seek_start_of_run();
     pacing.reported = false;
     frames = missed_ticks = 0;
     song_position = -1;
@@ -239,7 +242,10 @@ void console_check_quit() {
 #ifdef __EMSCRIPTEN__
     browser_breathe();  // every console call may give the page its turn (Esc comes in then)
 #endif
-    if (!quit_status) hold_while_paused();
+    if (!quit_status) {
+        hold_while_paused();
+        seek_check();
+    }
     if (!quit_status || quitting) return;
     quitting = true;
     if (quit_handler) quit_handler(quit_status);
@@ -252,5 +258,7 @@ void console_mark_scene(int scene) {
 }
 
 int con_current_scene() { return marks.empty() ? 0 : marks.back().scene; }
+
+void con::restart_scene_marks() { marks.clear(); }
 
 void con_request_quit(int status) { request_quit(status); }

@@ -32,6 +32,11 @@ int con_display_start();
 int con_current_scene();
 // Asks for the end of the run, as Ctrl-C does: the quit handler runs at the next console call.
 void con_request_quit(int status);
+// Pauses or resumes the run, as Space does: under the real clock the next console call waits,
+// the clock standing still, until it is called again (or the user quits). Any thread may call it.
+void con_toggle_pause();
+// Asks for a jump, as the keys do: to the start of scene (1 ... 10), or seconds on or back (scene 0).
+void con_request_jump(int scene, int seconds);
 bool con_virtual_clock();
 double con_seconds();  // clock seconds since console_start
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console/hooks.h"
+#include "console/moment.h"
 #include "console/pacing.h"
 #include "console/run.h"
 #include "console/sound.h"
@@ -47,9 +48,6 @@ extern ConsoleSettings settings;
 // Clock.
 int64_t now_ticks();                    // retrace ticks since console_start
 int64_t show_ns();                      // the clock's time since console_start, pauses left out
-// Space in the window or the terminal: the real clock's next console call waits, the clock
-// standing still, until it is pressed again (or the user quits). Any thread may call it.
-void toggle_pause();
 void hold_while_paused();
 // The display's refreshes (the real clock's ticks follow them where they run at a multiple of
 // 60 Hz, console/pacing.h), reported from the display's own thread; times on the monotonic clock.
@@ -67,6 +65,7 @@ double cpu_seconds();
 // CRT: scans out every tick the clock has passed, holding the tick of a pending retrace for the
 // display start that follows it.
 void crt_update();
+bool crt_scanning();  // inside crt_update, as a frame hook that calls the console is
 void hold_retrace(int64_t tick);
 // Palette indices through colours (0xRRGGBB) to red, green, blue bytes, in the fastest form the
 // processor runs; the plain form gives the same bytes everywhere.
@@ -76,8 +75,36 @@ void lookup_rgb24_plain(const uint8_t* indices, const uint32_t* colours, uint8_t
 void sync_write_window();
 // The display's input and window events, as at every tick.
 void poll_display();
+// The picture the display was given last (false if there is no display), and one shown at once
+// in its place until the CRT's next picture.
+bool last_picture(uint8_t* indices, uint32_t* colours);
+void show_picture_now(const uint8_t* indices, const uint32_t* colours);
+// Opens the display if the graphics mode is set and it waited for a seek.
+void open_display_now();
 void open_display();
 void close_display();
+
+// Seeking a moment (console/seek.cpp). The clock goes over to the virtual one and back; the
+// player's driver follows.
+void clock_go_virtual();
+void clock_go_real();
+void clock_restart();  // the virtual clock at the show's start, for a start at a moment or again
+int64_t monotonic_ns();
+bool seeking();
+bool seek_display_waits();
+// Of the ticks first ... last the CRT has not scanned yet: the first to be shown (last + 1 for
+// none while a seek has not come to its moment).
+int64_t seek_first_shown(int64_t first, int64_t last);
+// At every console call: a seek that came to its moment ends, its progress shows, a jump the
+// user asked for begins.
+void seek_check();
+void seek_start_of_run();
+void request_jump_to_scene(int scene);
+void request_jump_by(int seconds);
+void audio_follow_seek();
+void audio_hear_from(int64_t sample);
+void audio_seek_done();
+void restart_scene_marks();
 
 // Quit requests from the display (closed window, Esc).
 void request_quit(int status);

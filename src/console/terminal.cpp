@@ -275,7 +275,7 @@ struct TerminalDisplay : Display {
         if (n == 1 && keys[0] == 0x1b) request_quit(1);
         for (ssize_t i = 0; i < n; i++) {
             if (keys[i] == 'q') request_quit(1);
-            if (keys[i] == ' ') toggle_pause();
+            if (keys[i] == ' ') con_toggle_pause();
         }
         return resized;
     }

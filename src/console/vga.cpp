@@ -108,6 +108,7 @@ void Display::show_indexed(const uint8_t* indices, const uint32_t* colours, int6
 namespace {
 
 bool retrace_pending = false;
+bool scanning = false;  // in crt_update's scan-out
 std::unique_ptr<Display> display;
 std::function<void(const ScanFrame&)> frame_hook;
 int64_t ticks_scanned = 0;
@@ -232,10 +233,13 @@ void crt_update() {
     }
     if (last <= ticks_scanned) return;
     note_song_position();
-    if (vga.mode == G320x240x256 && (display || frame_hook)) {
+    int64_t shown = seek_first_shown(ticks_scanned + 1, last);
+    if (vga.mode == G320x240x256 && (display || frame_hook) && shown <= last) {
         // The virtual clock hands every tick to the hook; a real display only wants the newest.
-        int64_t first = (frame_hook && con_virtual_clock()) ? ticks_scanned + 1 : last;
+        int64_t first = (frame_hook && con_virtual_clock()) ? shown : last;
+        scanning = true;
         for (int64_t t = first; t <= last; t++) scan_tick(t);
+        scanning = false;
     }
     ticks_scanned = last;
     poll_display();
@@ -244,6 +248,32 @@ void crt_update() {
 void poll_display() {
     if (display && display->poll()) scan.show_again = true;
 }
+
+bool last_picture(uint8_t* indices, uint32_t* colours) {
+    if (!display) return false;
+    if (indices) memcpy(indices, scan.shown.data(), scan.shown.size());
+    if (colours) {
+        for (int e = 0; e < 256; e++) {
+            const uint8_t* d = scan.shown_dac + 3 * e;
+            colours[e] = uint32_t(d[0] << 2 | d[0] >> 4) << 16 | uint32_t(d[1] << 2 | d[1] >> 4) << 8 | (d[2] << 2 | d[2] >> 4);
+        }
+    }
+    return true;
+}
+
+void show_picture_now(const uint8_t* indices, const uint32_t* colours) {
+    if (!display) return;
+    display->show_indexed(indices, colours, -1);
+    scan.show_again = true;
+}
+
+void open_display_now() {
+    if (display || vga.mode != G320x240x256) return;
+    open_display();
+    scan.show_again = true;
+}
+
+bool crt_scanning() { return scanning; }
 
 void hold_retrace(int64_t tick) {
     retrace_pending = true;
@@ -311,7 +341,7 @@ int vga_setmode(int mode) {
         vga.dac_index = vga.dac_step = 0;
         select_planes(0xF);
         vga.mode = mode;
-        if (!display) open_display();
+        if (!display && !seek_display_waits()) open_display();
         scan.show_again = true;
         retrace_pending = false;
         ticks_scanned = now_ticks() - 1;  // the new mode shows at once

@@ -250,7 +250,8 @@ struct WindowDisplay : Display {
     bool vsync = false;              // pictures go on refreshes, which set the ticks' pace
     SDL_Surface* surface = nullptr;  // fetched again when the window changes
     bool clear = true;               // the window changed: black borders before the picture
-    int64_t tick = -1;               // of the picture below
+    bool have_picture = false;
+    int64_t tick = -1;               // of the picture below (-1: one to show at once)
     std::vector<uint8_t> indices = std::vector<uint8_t>(SCAN_WIDTH * SCAN_HEIGHT);
     uint32_t colours[256] = {};
     std::deque<std::pair<int64_t, int64_t>> shown_from;  // (refresh, tick) as the server reports them
@@ -287,7 +288,7 @@ struct WindowDisplay : Display {
             memcpy(next_colours, colours_in, sizeof next_colours);
             next_tick = tick_in;
             fresh = true;
-            pacing_given(pacing, tick_in);
+            if (tick_in >= 0) pacing_given(pacing, tick_in);
         }
         wake_thread();
     }
@@ -313,6 +314,7 @@ struct WindowDisplay : Display {
                     memcpy(colours, next_colours, sizeof colours);
                     tick = next_tick;
                     fresh = false;
+                    have_picture = true;
                 }
             }
             if (handle_events()) {
@@ -320,7 +322,7 @@ struct WindowDisplay : Display {
                 clear = draw = true;
             }
             if (presenter.queue) handle_present_events();
-            if (draw && tick >= 0) draw_picture();
+            if (draw && have_picture) draw_picture();
         }
         close_window();
     }
@@ -386,7 +388,7 @@ struct WindowDisplay : Display {
             server.draw(indices.data(), colours, p, b->picture, !b->drawn);
             b->drawn = true;
             // After a change of the window, the picture goes at the next refresh.
-            int64_t target = refresh_target_for(tick);
+            int64_t target = tick < 0 ? -1 : refresh_target_for(tick);
             target = clear || target < 0 ? 0 : target + extra_lead;
             presenter.present(*b, tick, target);
             targets.push_back({tick, target});
@@ -493,7 +495,9 @@ struct WindowDisplay : Display {
             if (e.type != SDL_KEYDOWN) continue;
             SDL_Keycode k = e.key.keysym.sym;
             if (k == SDLK_ESCAPE) request_quit(1);
-            if (k == SDLK_SPACE && !e.key.repeat) toggle_pause();
+            if (k == SDLK_SPACE && !e.key.repeat) con_toggle_pause();
+            if (k >= SDLK_0 && k <= SDLK_9) request_jump_to_scene(k == SDLK_0 ? 10 : int(k - SDLK_0));
+            if (k == SDLK_RIGHT || k == SDLK_LEFT) request_jump_by(k == SDLK_RIGHT ? 10 : -10);
             bool toggle = k == SDLK_F11 || (k == SDLK_RETURN && (e.key.keysym.mod & KMOD_ALT));
             if (toggle && !e.key.repeat) toggle_fullscreen();  // a held key toggles once
         }

@@ -53,6 +53,7 @@ int stop_show(int status) {
     fputs(banner, stdout);
     fflush(stdout);
     int written = console_close_outputs();
+    if (!console_start_reached()) return 2;
     return status == 1 && !(removed && written) ? OUTPUT_FAILED : status;
 }
 
