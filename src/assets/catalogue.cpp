@@ -254,6 +254,11 @@ void load_data() {
     for (const Entry& e : catalogue) load_entry(e);
 }
 
+void free_sprite_slot(Sprite** slot) {
+    if (*slot) free_sprite(*slot);
+    *slot = nullptr;
+}
+
 int load_picture(World* world, int index, const char* path) {
     PictureSlot* slot = &world->pictures[index];
     slot->path = path;

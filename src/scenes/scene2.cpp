@@ -86,8 +86,8 @@ void scene2(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
     world_free_object(world, obj_pyramid_a);
     world_free_object(world, obj_pyramid_b);
     world_destroy(world);
-    free_sprite(img_lights);
-    free_sprite(img_vlemb);
+    free_sprite_slot(&img_lights);
+    free_sprite_slot(&img_vlemb);
     memset(frame_buf, 0, FRAME_BYTES);
     free_palette(scene_palette);
 }

@@ -78,9 +78,9 @@ void scene4(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
     } while (!done);
 
     world_destroy(world);
-    free_sprite(img_osiris);
-    free_sprite(img_cu);
-    free_sprite(img_hth);
-    free_sprite(img_oibg);
+    free_sprite_slot(&img_osiris);
+    free_sprite_slot(&img_cu);
+    free_sprite_slot(&img_hth);
+    free_sprite_slot(&img_oibg);
     free_palette(scene_palette);
 }
