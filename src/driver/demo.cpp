@@ -69,12 +69,6 @@ void ask_for_realtime() {
     if (errno != 0) fprintf(stderr, "d0h! couldnt renice to -20\n");
 }
 
-FrameBuffer* new_frame_buffer() {
-    FrameBuffer* b = static_cast<FrameBuffer*>(calloc(FRAME_BYTES, 1));
-    if (!b) fatal("cannot allocate the frame buffers");
-    return b;
-}
-
 // Every file a scene relies on, before the graphics mode: the scenes use them without a test.
 void check_assets() {
     char bad[4096];  // every file of the catalogue, with its reason
@@ -90,12 +84,6 @@ void check_assets() {
     fatal(message);
 }
 
-void clear_buffers() {
-    memset(frame_buf, 0, FRAME_BYTES);
-    memset(aux_buf1, 0, FRAME_BYTES);
-    memset(aux_buf2, 0, FRAME_BYTES);
-}
-
 }  // namespace
 
 void demo_init() {
@@ -103,9 +91,7 @@ void demo_init() {
     fputs(banner, stdout);
     fflush(stdout);
     ask_for_realtime();
-    frame_buf = new_frame_buffer();
-    aux_buf1 = new_frame_buffer();
-    aux_buf2 = new_frame_buffer();
+    if (!alloc_frame_buffers()) fatal("cannot allocate the frame buffers");
     printf("precalcing ...\n");
     fflush(stdout);
     if (!precalc_tables()) fatal("cannot allocate the wave tables");
@@ -126,7 +112,7 @@ int demo_main() {
     const Scene timeline[] = {scene1, scene2, scene3, scene4, scene5, scene6, scene7, scene8, scene9, scene10};
     demo_init();
     for (int n = 1; n <= 10; n++) {
-        if (n == 5) clear_buffers();  // scenes 1 to 4 leave pictures behind; 5 and later start from black
+        if (n == 5) clear_frame_buffers();  // scenes 1 to 4 leave pictures behind; 5 and later start from black
         console_mark_scene(n);
         timeline[n - 1](frame_buf, aux_buf1, aux_buf2);
     }
