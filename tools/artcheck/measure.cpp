@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "video/framebuffer.h"
 
@@ -70,33 +72,41 @@ double hue_difference(const uint8_t* frame, const PixelSet& a, const PixelSet& b
     return d > 180 ? 360 - d : d;
 }
 
-double shared_colours(const uint8_t* frame, const PixelSet& a, const PixelSet& b, double least) {
+double shared_colours(const uint8_t* frame, const PixelSet& a, const PixelSet& b, double bulk) {
     std::unordered_map<uint32_t, int> around;
     int ring = 0;
     for (size_t p = 0; p < b.size(); p++)
         if (b[p]) around[colour(frame, p)]++, ring++;
-    int shared = 0, n = 0;
-    for (size_t p = 0; p < a.size(); p++) {
-        if (!a[p]) continue;
-        n++;
-        auto it = around.find(colour(frame, p));
-        shared += it != around.end() && it->second >= least * ring;
+    // The commonest colours of b, until they make up `bulk` of its pixels.
+    std::vector<std::pair<int, uint32_t>> by_count;
+    for (const auto& [c, n] : around) by_count.push_back({n, c});
+    std::sort(by_count.begin(), by_count.end(), std::greater<>());
+    std::unordered_set<uint32_t> used;
+    int taken = 0;
+    for (const auto& [n, c] : by_count) {
+        if (taken >= bulk * ring) break;
+        used.insert(c);
+        taken += n;
     }
+    int shared = 0, n = 0;
+    for (size_t p = 0; p < a.size(); p++)
+        if (a[p]) n++, shared += used.count(colour(frame, p)) > 0;
     return n ? double(shared) / n : 0;
 }
 
-int regions(const PixelSet& s) {
+int regions(const PixelSet& s, int least) {
     std::vector<uint8_t> seen(s.size(), 0);
     std::vector<int> stack;
     int n = 0;
     for (int start = 0; start < W * H; start++) {
         if (!s[size_t(start)] || seen[size_t(start)]) continue;
-        n++;
+        int size = 0;
         seen[size_t(start)] = 1;
         stack.push_back(start);
         while (!stack.empty()) {
             int p = stack.back(), x = p % W, y = p / W;
             stack.pop_back();
+            size++;
             for (int dy = -1; dy <= 1; dy++)
                 for (int dx = -1; dx <= 1; dx++) {
                     int qx = x + dx, qy = y + dy, q = qy * W + qx;
@@ -105,6 +115,7 @@ int regions(const PixelSet& s) {
                     stack.push_back(q);
                 }
         }
+        n += size >= least;
     }
     return n;
 }

@@ -15,8 +15,9 @@ PixelSet ring_around(const PixelSet& s, int radius);
 double contrast_ratio(const uint8_t* frame, const PixelSet& a, const PixelSet& b);
 // The difference in hue, 0 to 180 degrees, between the mean colours of two sets.
 double hue_difference(const uint8_t* frame, const PixelSet& a, const PixelSet& b);
-// The share of a's pixels in colours that b uses: colours of at least `least` of b's pixels.
-double shared_colours(const uint8_t* frame, const PixelSet& a, const PixelSet& b, double least);
-// The number of 8-connected regions of a set.
-int regions(const PixelSet& s);
+// The share of a's pixels in the colours that b uses: its commonest colours, taken until they make
+// up `bulk` of b's pixels (so that a few pixels blurred between the two do not count).
+double shared_colours(const uint8_t* frame, const PixelSet& a, const PixelSet& b, double bulk);
+// The number of 8-connected regions of a set that have at least `least` pixels.
+int regions(const PixelSet& s, int least);
 int count(const PixelSet& s);
