@@ -113,7 +113,8 @@ const std::vector<Picture> over_objects[11] = {
     {},
     {{"ess", &img_ess, true}, {"soul", &img_soul, true}, {"good", &img_good, true}},
 };
-const std::vector<Picture> beneath_objects[11] = {{}, {}, {{"lights", &img_lights, false}, {"vlemb", &img_vlemb, false}}};
+const std::vector<Picture> beneath_objects[11] = {
+    {}, {}, {{"lights", &img_lights, false}, {"vlemb", &img_vlemb, false}}};
 
 // A pixel of a picture that is part of what it shows: all but its ground (its corner's value,
 // 0 for keyed ones).
@@ -126,7 +127,7 @@ bool find_picture(const uint8_t* indices, const SpriteCopy& s, bool keyed, const
     SpriteLook look;
     look.keyed = keyed;
     look.mask = hidden ? hidden->data() : nullptr;
-    int drawn = keyed ? int(s.pixels.size() - size_t(std::count(s.pixels.begin(), s.pixels.end(), 0))) : int(s.pixels.size());
+    int drawn = int(s.pixels.size()) - (keyed ? int(std::count(s.pixels.begin(), s.pixels.end(), 0)) : 0);
     return find_sprite(indices, s, 0, W - s.width, 0, H - s.height, look, x, y, std::max(1, drawn / 2));
 }
 
@@ -174,7 +175,8 @@ bool objects(const ScanFrame& f, int scene, double seconds) {
     double shared = shared_colours(f.rgb, object, ring, 0.9), cover = double(count(object)) / PIXELS;
     bool whole = whole_on_screen(world_of(scene));
     bool pass = (contrast >= 3 || hue >= 60) && shared <= 0.10 && (!whole || (cover >= 0.08 && cover <= 0.35));
-    report(2, pass, "scene %2d at %4.1f s: contrast %4.1f:1, hue apart %3.0f deg, %4.1f %% in colours round it, covers %4.1f %%%s",
+    report(2, pass,
+           "scene %2d at %4.1f s: contrast %4.1f:1, hue apart %3.0f deg, %4.1f %% in colours round it, covers %4.1f %%%s",
            scene, seconds, contrast, hue, 100 * shared, 100 * cover, whole ? "" : " (not whole on screen)");
     PixelSet both(object);
     for (size_t p = 0; p < both.size(); p++) both[p] |= ring[p];
@@ -207,7 +209,7 @@ void strobe(const ScanFrame& f, double seconds) {
     int changed = 0;
     for (int p = 0; p < PIXELS; p++) changed += std::fabs(brightness(f.rgb + 3 * p) - last_brightness[size_t(p)]) > 64;
     double share = double(changed) / PIXELS;
-    report(4, share <= 0.01, "scene 10 from %5.2f s to the next frame: %4.2f %% change by more than 64 L", seconds - 1.0 / 60,
+    report(4, share <= 0.01, "scene 10 from %5.2f s to the next frame: %4.2f %% change by more than 64 L", seconds,
            100 * share);
 }
 
@@ -230,17 +232,21 @@ void caption_margins(const ScanFrame& f, int scene, const Picture& p) {
     int left = W, top = H, right = -1, bottom = -1;
     for (int r = 0; r < c.height; r++)
         for (int k = 0; k < c.width; k++)
-            if (ink(c, k, r)) left = std::min(left, k), right = std::max(right, k), top = std::min(top, r), bottom = std::max(bottom, r);
+            if (ink(c, k, r)) {
+                left = std::min(left, k), right = std::max(right, k);
+                top = std::min(top, r), bottom = std::max(bottom, r);
+            }
     int margins[4] = {x + left, y + top, W - 1 - (x + right), H - 1 - (y + bottom)};
-    report(5, *std::min_element(margins, margins + 4) >= 6, "scene %2d, %-8s: %3d px from the left, %3d from the top, %3d from the right, %3d from the bottom",
-           scene, p.name, margins[0], margins[1], margins[2], margins[3]);
+    report(5, *std::min_element(margins, margins + 4) >= 6,
+           "scene %2d, %-8s: %3d px from the left, %3d from the top, %3d from the right, %3d from the bottom", scene,
+           p.name, margins[0], margins[1], margins[2], margins[3]);
 }
 
 void captions(const ScanFrame& f, int scene, std::vector<const char*> names) {
     for (const auto* list : {&over_objects[scene], &beneath_objects[scene]})
         for (const Picture& p : *list)
-            if (std::find_if(names.begin(), names.end(), [&](const char* n) { return strcmp(n, p.name) == 0; }) != names.end())
-                caption_margins(f, scene, p);
+            for (const char* name : names)
+                if (strcmp(name, p.name) == 0) caption_margins(f, scene, p);
 }
 
 // ---- when ----
@@ -258,14 +264,15 @@ std::vector<Moment> moments() {
     const struct {
         int scene;
         double at[3];
-    } object_moments[] = {{2, {5, 12, 19}}, {5, {5, 10, 15}}, {7, {5, 12, 20}}, {8, {5, 10, 15}}, {9, {8, 15, 22}}, {10, {5, 12, 20}}};
+    } object_moments[] = {{2, {5, 12, 19}}, {5, {5, 10, 15}}, {7, {5, 12, 20}},
+                          {8, {5, 10, 15}}, {9, {8, 15, 22}}, {10, {5, 12, 20}}};
     for (const auto& o : object_moments)
         for (double s : o.at) m.push_back({o.scene, s, [o, s](const ScanFrame& f) { return objects(f, o.scene, s); }});
     m.push_back({4, 0, [](const ScanFrame&) { return head_faces(), true; }});
     for (double s : {4, 10, 16}) m.push_back({4, s, [s](const ScanFrame& f) { return head(f, s), true; }});
     for (double s : {5, 12, 20}) {
         m.push_back({10, s, [](const ScanFrame& f) { return keep_brightness(f), true; }});
-        m.push_back({10, s + 1.0 / 60, [s](const ScanFrame& f) { return strobe(f, s + 1.0 / 60), true; }});
+        m.push_back({10, s + 0.5 / 60, [s](const ScanFrame& f) { return strobe(f, s), true; }});  // the next tick
     }
     // Where the captions rest.
     const struct {
@@ -275,7 +282,8 @@ std::vector<Moment> moments() {
     } caption_moments[] = {{2, 19, {"lights", "vlemb"}}, {3, 12, {"chaos"}},        {4, 11, {"oibg"}},
                            {4, 20, {"hth"}},             {5, 15, {"lose", "sense"}}, {8, 15, {"natural", "snatural"}},
                            {10, 12, {"ess", "soul", "good"}}};
-    for (const auto& c : caption_moments) m.push_back({c.scene, c.at, [c](const ScanFrame& f) { return captions(f, c.scene, c.names), true; }});
+    for (const auto& c : caption_moments)
+        m.push_back({c.scene, c.at, [c](const ScanFrame& f) { return captions(f, c.scene, c.names), true; }});
     return m;
 }
 

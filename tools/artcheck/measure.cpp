@@ -17,7 +17,9 @@ double linear(uint8_t c) {
     return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
 }
 
-double luminance(const uint8_t* rgb) { return 0.2126 * linear(rgb[0]) + 0.7152 * linear(rgb[1]) + 0.0722 * linear(rgb[2]); }
+double luminance(const uint8_t* rgb) {
+    return 0.2126 * linear(rgb[0]) + 0.7152 * linear(rgb[1]) + 0.0722 * linear(rgb[2]);
+}
 
 double median_luminance(const uint8_t* frame, const PixelSet& s) {
     std::vector<double> l;
