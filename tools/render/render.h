@@ -10,7 +10,7 @@
 
 enum class OutputKind {
     Video,   // .mp4: H.264 (4:2:0, BT.709, limited range) and AAC
-    Master,  // .mkv with --lossless: FFV1 (RGB) and FLAC, every pixel and sample exact
+    Master,  // .mkv with --lossless: lossless RGB H.264 and FLAC, every pixel and sample exact
     Gif,     // .gif: the show's own colours, 50 pictures a second
     Webp,    // .webp: animated, lossless, 60 a second
     Apng,    // .png: animated, 60 a second
