@@ -9,11 +9,27 @@
 
 namespace {
 
-// One row of the picture's indices looked up and each pixel repeated `times`.
-void widen(const uint8_t* indices, const uint8_t* table, int times, uint8_t* out) {
+// One row of the picture's indices looked up and each pixel repeated TIMES (a constant, so the
+// compiler writes the copies out rather than calling memset for each pixel).
+template <int TIMES>
+void widen_by(const uint8_t* indices, const uint8_t* table, uint8_t* out) {
     for (int x = 0; x < SCAN_WIDTH; x++) {
         uint8_t v = table[indices[x]];
-        for (int k = 0; k < times; k++) *out++ = v;
+        for (int k = 0; k < TIMES; k++) out[x * TIMES + k] = v;
+    }
+}
+
+void widen(const uint8_t* indices, const uint8_t* table, int times, uint8_t* out) {
+    switch (times) {
+        case 1: return widen_by<1>(indices, table, out);
+        case 2: return widen_by<2>(indices, table, out);
+        case 3: return widen_by<3>(indices, table, out);
+        case 4: return widen_by<4>(indices, table, out);
+        case 5: return widen_by<5>(indices, table, out);
+        case 6: return widen_by<6>(indices, table, out);
+        case 7: return widen_by<7>(indices, table, out);
+        case 8: return widen_by<8>(indices, table, out);
+        default: return widen_by<MAX_SCALE>(indices, table, out);
     }
 }
 

@@ -353,11 +353,8 @@ void complete_clip(Render& r) {
     if (!r.video_done || r.ended_show || !r.failure.empty()) return;
     if (r.wants_audio && r.audio_sent < (r.to_tick - r.from_tick) * SAMPLES_PER_TICK) return;
     r.ended_show = true;
-    if (!complete(r)) {
-        con_request_quit(1);
-        return;
-    }
-    con_request_quit(1);  // the show ends through its own way out; the exit handler gives status 0
+    complete(r);  // a failure is reported by the exit handler, with its status
+    con_request_quit(1);  // the show ends through its own way out; the exit handler gives the status
 }
 
 // ---- the hooks ----------------------------------------------------------------------------------
