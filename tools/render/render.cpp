@@ -446,6 +446,7 @@ void clean_up() {
 // After the show: what it never reached, the last frames, the files in place.
 int finish(Render& r) {
     const RenderOptions& o = r.options;
+    if (r.committed) return 0;  // a clip, finished as its last frame went out
     if (r.failure.empty() && r.last_scanned < 0) r.failure = "the show presented no frame";
     if (!r.failure.empty()) return r.failure_status;
     int64_t end = r.last_scanned + 1;  // the tick after the last picture
