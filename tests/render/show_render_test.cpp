@@ -81,8 +81,14 @@ std::string samples_of(const std::string& file) {
     return run_shell("ffmpeg -v error -i '" + file + "' -map 0:a -f s16le -");
 }
 
+struct TempDir {
+    std::string path = make_temp_dir("show-render");
+    ~TempDir() { remove_tree(path); }  // whether the checks passed or not
+};
+
 TEST(ShowRender, TheMasterIsTheScanOutAndTheShowsSoundAndClipsAreExactlyItsParts) {
-    std::string dir = make_temp_dir("show-render");
+    TempDir temp;
+    const std::string& dir = temp.path;
     const std::string build = TENFOLD_BUILD_DIR, render = build + "/tenfold-render";
     const std::vector<std::string> moments = {"1:0.5", "2:3", "3:6", "5:2.5", "8:1", "10:5"};
     std::vector<std::string> frames_args = {build + "/tools/frames/tenfold-frames", dir + "/shots"};
@@ -161,7 +167,6 @@ TEST(ShowRender, TheMasterIsTheScanOutAndTheShowsSoundAndClipsAreExactlyItsParts
     }
     EXPECT_EQ(slots, 125) << "2.5 s";
     EXPECT_EQ(wrong, 0) << "GIF pictures other than the master's frame of their time";
-    remove_tree(dir);
 }
 
 }  // namespace
