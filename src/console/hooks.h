@@ -11,6 +11,13 @@
 constexpr int SCAN_WIDTH = 320;
 constexpr int SCAN_HEIGHT = 240;
 
+// A DAC component (6 bits) as the CRT shows it (8 bits).
+constexpr uint8_t con_dac_8bit(uint8_t v) { return uint8_t(v << 2 | v >> 4); }
+// The DAC's 256 entries (red, green, blue, 6-bit) as the 8-bit palette the CRT shows.
+inline void con_dac_palette(const uint8_t* dac, uint8_t* palette) {
+    for (int i = 0; i < 768; i++) palette[i] = con_dac_8bit(dac[i]);
+}
+
 struct ScanFrame {
     int64_t tick;                 // 60 Hz retrace tick, from 0 at console_start
     const uint8_t* indices;       // 320 x 240 palette indices of the visible page

@@ -161,14 +161,11 @@ void scan_indices(uint8_t* indices) {
                       PAGE - first);
 }
 
-// The DAC's 6-bit entries as 8-bit 0xRRGGBB, v << 2 | v >> 4 per component.
+// The DAC's 6-bit entries as 8-bit 0xRRGGBB.
 void dac_colours(uint32_t* colours) {
     for (int e = 0; e < 256; e++) {
         uint32_t c = 0;
-        for (int k = 0; k < 3; k++) {
-            uint32_t d = vga.dac[e * 3 + k];
-            c = c << 8 | (d << 2 | d >> 4);
-        }
+        for (int k = 0; k < 3; k++) c = c << 8 | con_dac_8bit(vga.dac[e * 3 + k]);
         colours[e] = c;
     }
 }
