@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +21,7 @@
 
 #include "assets/catalogue.h"
 #include "measure.h"
+#include "console/png.h"
 #include "showplay.h"
 #include "support/sprite_search.h"
 #include "video/framebuffer.h"
@@ -62,7 +64,8 @@ void dump(const char* name, const ScanFrame& f, const PixelSet& keep) {
     for (int p = 0; p < PIXELS; p++)
         if (!keep[size_t(p)])
             for (int k = 0; k < 3; k++) rgb[size_t(3 * p + k)] /= 4;
-    write_png(png_dir + "/" + name + ".png", W, H, rgb.data());
+    std::string path = png_dir + "/" + name + ".png";
+    if (!png_write_rgb(path, rgb.data(), W, H)) fprintf(stderr, "art-check: cannot write %s: %s\n", path.c_str(), strerror(errno));
 }
 
 // ---- what the show drew ----

@@ -5,6 +5,7 @@
 // flat-shaded (the torus with its picture) at its catalogue scale from the scenes' camera
 // distance; then adds a frame of each scene from the run itself. Cells of 320 x 240, four to a
 // row; the cell order is printed.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "engine3d/camera.h"
 #include "engine3d/render.h"
 #include "engine3d/transform.h"
+#include "console/png.h"
 #include "showplay.h"
 #include "video/framebuffer.h"
 
@@ -151,7 +153,9 @@ bool write_sheet(const std::string& path) {
             memcpy(&sheet[((y + r) * size_t(width) + x) * 3], &cells[i].rgb[r * W * 3], W * 3);
         printf("%3zu  row %zu column %zu  %s\n", i, i / COLUMNS + 1, i % COLUMNS + 1, cells[i].label.c_str());
     }
-    return write_png(path, width, rows * H, sheet.data());
+    if (png_write_rgb(path, sheet.data(), width, rows * H)) return true;
+    fprintf(stderr, "tenfold-assets: cannot write %s: %s\n", path.c_str(), strerror(errno));
+    return false;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "showplay.h"
 
-#include <png.h>
+#include "console/run.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -31,13 +32,3 @@ int play_show(const TickFunction& tick) {
     return status;
 }
 
-bool write_png(const std::string& path, int width, int height, const uint8_t* rgb) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(width);
-    image.height = png_uint_32(height);
-    image.format = PNG_FORMAT_RGB;
-    if (png_image_write_to_file(&image, path.c_str(), 0, rgb, 0, nullptr)) return true;
-    fprintf(stderr, "cannot write %s: %s\n", path.c_str(), image.message);
-    return false;
-}

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "console/console.h"
+#include "console/hooks.h"
 
 using TickFunction = std::function<void(const ScanFrame& frame, int scene, double seconds)>;
 
@@ -16,6 +16,3 @@ using TickFunction = std::function<void(const ScanFrame& frame, int scene, doubl
 // complete run).
 int play_show(const TickFunction& tick);
 
-// Writes width x height 8-bit (red, green, blue) pixels as a PNG; false, after a message on
-// standard error, if it cannot.
-bool write_png(const std::string& path, int width, int height, const uint8_t* rgb);
