@@ -217,16 +217,42 @@ TEST_F(ShowRun, ClosingTheWindowEndsTheShowCleanly) {
     EXPECT_TRUE(tmp_entries().empty());
 }
 
-TEST_F(ShowRun, MissingArchiveStopsBeforeTheGraphicsModeNamingWhereItLooked) {
-    // A copy of the program, so that no data.dat lies beside it either.
-    fs::create_directory(dir + "/bin");
-    fs::copy_file(TENFOLD_BIN, dir + "/bin/tenfold");
-    RunResult r = run_program(dir + "/bin/tenfold", dir, env());
-    EXPECT_EQ(r.exit_status, 2);
-    EXPECT_NE(r.err.find("data.dat not found in " + dir), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find(dir + "/bin"), std::string::npos) << r.err;
-    EXPECT_EQ(count_of(r.out, banner), 1) << "no show, no closing banner";
-    EXPECT_TRUE(tmp_entries().empty());
+// data.dat is taken from where the show is started, else from beside the program, else from where
+// the build's install rules put it, found from the program's own place: a tree installed with
+// cmake --install and then moved finds its own. The archives here are broken, so the message says
+// which one was taken; with none anywhere the show stops before the graphics mode, naming every
+// place it looked in.
+TEST_F(ShowRun, ArchiveIsTakenFromHereElseBesideTheProgramElseFromTheInstalledTree) {
+    std::string install = TENFOLD_CMAKE " --install " TENFOLD_BUILD_DIR " --prefix " + dir + "/installed >/dev/null";
+    ASSERT_EQ(system(install.c_str()), 0);
+    fs::rename(dir + "/installed", dir + "/moved");
+    std::string program, installed;  // wherever the install rules put them
+    for (const fs::directory_entry& e : fs::recursive_directory_iterator(dir + "/moved")) {
+        if (e.is_regular_file() && e.path().filename() == "tenfold") program = e.path();
+        if (e.is_regular_file() && e.path().filename() == "data.dat") installed = e.path().parent_path();
+    }
+    ASSERT_FALSE(program.empty() || installed.empty());
+    std::string here = dir + "/here", beside = fs::path(program).parent_path();
+    fs::create_directory(here);
+    struct Case {
+        std::vector<std::string> archives;
+        std::string message;
+    } cases[] = {
+        {{here, beside, installed}, "cannot unpack " + here + "/data.dat"},
+        {{beside, installed}, "cannot unpack " + beside + "/data.dat"},
+        {{installed}, "cannot unpack " + installed + "/data.dat"},
+        {{}, "data.dat not found in " + here + " nor in " + beside + " nor in " + installed + " ("},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        for (const std::string& place : {here, beside, installed}) remove((place + "/data.dat").c_str());
+        for (const std::string& place : c.archives) write_file(place + "/data.dat", "not an archive\n");
+        RunResult r = run_program(program, here, env());
+        EXPECT_EQ(r.exit_status, 2);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(count_of(r.out, banner), 1) << "no show, no closing banner";
+        EXPECT_TRUE(tmp_entries().empty());
+    }
 }
 
 // Every file a scene relies on is checked before the graphics mode: missing, unreadable, of a

@@ -3,13 +3,16 @@
 
     tests/web/browser_test.py WEB_BUILD NATIVE_BUILD [TEST ...]
 
-WEB_BUILD is scripts/web's build folder; NATIVE_BUILD a native build with tenfold and
+WEB_BUILD is scripts/web's build folder, or the address of the page on a web host (http://...;
+golden and realtime only); NATIVE_BUILD a native build with tenfold and
 tools/frames/tenfold-frames (their messages and frames are what the page must match). Tests:
 golden (virtual clock: the frame hashes of tests/scenes/golden_frames.txt), realtime (sound,
 picture, Esc), background (a hidden tab pauses picture and music together), pack (a missing and a
-damaged pack). Ends with 'N passed, N failed'.
+damaged pack), bundle (scripts/web --bundle's archives: the same files in both, and golden from
+the .tar.gz unpacked in a sub-folder of a static server). Ends with 'N passed, N failed'.
 """
 import base64
+import contextlib
 import http.server
 import json
 import os
@@ -18,10 +21,12 @@ import shutil
 import socketserver
 import subprocess
 import sys
+import tarfile
 import tempfile
 import threading
 import time
 import urllib.request
+import zipfile
 
 import websocket
 
@@ -125,6 +130,20 @@ class Browser:
             shutil.rmtree(self.profile, ignore_errors=True)
 
 
+def is_address(web):
+    return web.startswith(("http://", "https://"))
+
+
+@contextlib.contextmanager
+def page_address(web):
+    """The page's address, ending in '/': WEB_BUILD when it is one, else python's http.server serving it."""
+    if is_address(web):
+        yield web if web.endswith("/") else web + "/"
+        return
+    with Server(web) as server:
+        yield "http://127.0.0.1:%d/" % server.port
+
+
 def read_golden():
     rows = []
     for line in open(GOLDEN):
@@ -138,9 +157,9 @@ def test_golden(web, native):
     """Virtual clock: the frames at the native test's ticks hash the same, scene by scene."""
     golden = read_golden()
     check(len(golden) >= 20, "golden frames in " + GOLDEN)
-    with Server(web) as server, Browser() as browser:
+    with page_address(web) as address, Browser() as browser:
         started = time.time()
-        browser.open("http://127.0.0.1:%d/?clock=virtual" % server.port)
+        browser.open(address + "?clock=virtual")
         browser.wait_for("window.tenfold && window.tenfold.phase === 'ended'", 900, "the whole show in virtual time")
         print("  the whole show in virtual time took %.1f s" % (time.time() - started))
         got = browser.evaluate("(() => { const t = window.tenfold; const want = %s; const out = {};"
@@ -172,8 +191,8 @@ def test_realtime(web, native):
         subprocess.run([os.path.join(native, "tools", "frames", "tenfold-frames"), frames_dir] + moments,
                        cwd=native, check=True, capture_output=True)
         native_frames = [png_rgb(os.path.join(frames_dir, f)) for f in sorted(os.listdir(frames_dir))]
-        with Server(web) as server, Browser() as browser:
-            browser.open("http://127.0.0.1:%d/" % server.port)
+        with page_address(web) as address, Browser() as browser:
+            browser.open(address)
             browser.wait_for("window.tenfold && window.tenfold.phase === 'ready'", 120, "the page ready")
             check(browser.evaluate("document.getElementById('start').textContent") == "click to start",
                   "the page says click to start")
@@ -291,6 +310,7 @@ def generic(line):
 
 def test_pack(web, native):
     """A missing or damaged pack: the page shows the program's own message, and no exception."""
+    check(not is_address(web), "the pack test changes the page's files: it needs the build folder")
     with tempfile.TemporaryDirectory() as d:
         for name in os.listdir(web):
             if name.endswith((".html", ".js", ".css", ".wasm")):
@@ -324,20 +344,40 @@ def test_pack(web, native):
                 check(not problems, "%s: %s" % (case, "\n".join(problems)))
 
 
+def test_bundle(web, native):
+    """The archives of scripts/web --bundle hold the same files; the page, unpacked in a sub-folder of
+    a plain static server, plays the golden frames from there."""
+    check(not is_address(web), "the bundle test reads the archives: it needs the build folder")
+    with tarfile.open(os.path.join(web, "tenfold-web.tar.gz")) as tar, \
+            zipfile.ZipFile(os.path.join(web, "tenfold-web.zip")) as zip_:
+        files = {m.name: tar.extractfile(m).read() for m in tar.getmembers() if m.isfile()}
+        check(files and files == {n: zip_.read(n) for n in zip_.namelist() if not n.endswith("/")},
+              "the .tar.gz and the .zip hold the same files: %s, %s" % (sorted(files), zip_.namelist()))
+        with tempfile.TemporaryDirectory() as site:
+            sub = os.path.join(site, "some", "shows")
+            tar.extractall(sub)
+            folders = os.listdir(sub)
+            check(len(folders) == 1, "one folder in the archive: %s" % folders)
+            with Server(site) as server:
+                test_golden("http://127.0.0.1:%d/some/shows/%s/" % (server.port, folders[0]), native)
+
+
 # Let the helpers close in with-statements.
 Server.__enter__ = lambda self: self
 Server.__exit__ = lambda self, *a: self.close()
 Browser.__enter__ = lambda self: self
 Browser.__exit__ = lambda self, *a: self.close()
 
-TESTS = {"golden": test_golden, "realtime": test_realtime, "background": test_background, "pack": test_pack}
+TESTS = {"golden": test_golden, "realtime": test_realtime, "background": test_background, "pack": test_pack,
+         "bundle": test_bundle}
 
 
 def main():
     if len(sys.argv) < 3:
         print(__doc__, file=sys.stderr)
         return 2
-    web, native = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    web = sys.argv[1] if is_address(sys.argv[1]) else os.path.abspath(sys.argv[1])
+    native = os.path.abspath(sys.argv[2])
     names = sys.argv[3:] or list(TESTS)
     passed = failed = 0
     for name in names:
