@@ -183,6 +183,18 @@ def png_rgb(path):
                           check=True, capture_output=True).stdout
 
 
+def start_with_a_click(browser, url):
+    """Opens the page and starts the show as a viewer does: the page says click to start."""
+    browser.open(url)
+    browser.wait_for("window.tenfold && window.tenfold.phase === 'ready'", 120, "the page ready")
+    check(browser.evaluate("document.getElementById('start').textContent") == "click to start",
+          "the page says click to start")
+    box = browser.evaluate("(() => { const r = document.getElementById('start').getBoundingClientRect();"
+                           "return [r.x + r.width / 2, r.y + r.height / 2]; })()")
+    for kind in ("mousePressed", "mouseReleased"):
+        browser.call("Input.dispatchMouseEvent", type=kind, x=box[0], y=box[1], button="left", clickCount=1)
+
+
 def test_realtime(web, native):
     """Real clock: click to start, sound runs, the song moves, the picture is the native one, Esc ends."""
     frames_dir = tempfile.mkdtemp(prefix="tenfold-frames-")
@@ -192,14 +204,7 @@ def test_realtime(web, native):
                        cwd=native, check=True, capture_output=True)
         native_frames = [png_rgb(os.path.join(frames_dir, f)) for f in sorted(os.listdir(frames_dir))]
         with page_address(web) as address, Browser() as browser:
-            browser.open(address)
-            browser.wait_for("window.tenfold && window.tenfold.phase === 'ready'", 120, "the page ready")
-            check(browser.evaluate("document.getElementById('start').textContent") == "click to start",
-                  "the page says click to start")
-            box = browser.evaluate("(() => { const r = document.getElementById('start').getBoundingClientRect();"
-                                   "return [r.x + r.width / 2, r.y + r.height / 2]; })()")
-            for kind in ("mousePressed", "mouseReleased"):
-                browser.call("Input.dispatchMouseEvent", type=kind, x=box[0], y=box[1], button="left", clickCount=1)
+            start_with_a_click(browser, address)
             browser.wait_for("window.tenfold.scene === 1", 60, "scene 1 under way")
             time.sleep(1.5)
             first = browser.evaluate("[window.tenfold.song, window.tenfold.audio.state, window.tenfold.audio.seconds]")
@@ -239,15 +244,6 @@ def test_realtime(web, native):
         shutil.rmtree(frames_dir, ignore_errors=True)
 
 
-def start_with_a_click(browser, url):
-    browser.open(url)
-    browser.wait_for("window.tenfold && window.tenfold.phase === 'ready'", 120, "the page ready")
-    box = browser.evaluate("(() => { const r = document.getElementById('start').getBoundingClientRect();"
-                           "return [r.x + r.width / 2, r.y + r.height / 2]; })()")
-    for kind in ("mousePressed", "mouseReleased"):
-        browser.call("Input.dispatchMouseEvent", type=kind, x=box[0], y=box[1], button="left", clickCount=1)
-
-
 def median(values):
     values = sorted(values)
     return values[len(values) // 2] if values else None
@@ -257,8 +253,8 @@ def test_background(web, native):
     """A hidden tab (another tab opened in front of it) for 30 s: picture and music stop together,
     the music stream drops no block, and after return picture and music agree as before, within
     one tick (735 samples) of how far apart they were."""
-    with Server(web) as server, Browser() as browser:
-        start_with_a_click(browser, "http://127.0.0.1:%d/" % server.port)
+    with page_address(web) as address, Browser() as browser:
+        start_with_a_click(browser, address)
         browser.wait_for("window.tenfold.scene >= 2", 120, "scene 2")
         time.sleep(3)
         before = browser.evaluate("(() => { const t = window.tenfold, now = performance.now();"

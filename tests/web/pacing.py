@@ -16,7 +16,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browser_test import Browser, Server, check  # noqa: E402
+from browser_test import Browser, check, page_address, start_with_a_click  # noqa: E402
 
 RECORDER = """
 (() => {
@@ -33,14 +33,9 @@ RECORDER = """
 
 
 def measure(web, seconds):
-    with Server(web) as server, Browser() as browser:
+    with page_address(web) as address, Browser() as browser:
         browser.call("Page.addScriptToEvaluateOnNewDocument", source=RECORDER)
-        browser.open("http://127.0.0.1:%d/" % server.port)
-        browser.wait_for("window.tenfold && window.tenfold.phase === 'ready'", 120, "the page ready")
-        box = browser.evaluate("(() => { const r = document.getElementById('start').getBoundingClientRect();"
-                               "return [r.x + r.width / 2, r.y + r.height / 2]; })()")
-        for kind in ("mousePressed", "mouseReleased"):
-            browser.call("Input.dispatchMouseEvent", type=kind, x=box[0], y=box[1], button="left", clickCount=1)
+        start_with_a_click(browser, address)
         browser.wait_for("window.tenfold.scene >= 2", 120, "scene 2")
         start = browser.evaluate("performance.now()")
         time.sleep(seconds)
