@@ -266,6 +266,10 @@ bool named_before(const Entry* e) {
 
 void load_data() {
     printf("loading data ...\n");
+    load_catalogue();
+}
+
+void load_catalogue() {
     for (const Entry& e : catalogue) load_entry(e);
 }
 

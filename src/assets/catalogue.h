@@ -8,9 +8,10 @@
 #include "engine3d/world.h"
 #include "video/palette.h"
 
-// Prints "loading data ...\n", then loads the catalogue in order. A file that fails leaves its slot
-// null (-1 for an object) after its reader's message; loading goes on.
+// Prints "loading data ...\n", then loads the catalogue in order (load_catalogue). A file that fails
+// leaves its slot null (-1 for an object) after its reader's message; loading goes on.
 void load_data();
+void load_catalogue();
 // Frees whatever is still loaded, once, and empties every slot: sprites, palettes and pictures
 // null, worlds without objects or work memory, object indices -1. load_data may then load the
 // catalogue again.

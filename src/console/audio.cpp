@@ -252,6 +252,8 @@ void audio_follow_seek() {
 
 void audio_hear_from(int64_t sample) { heard_from = sample; }
 
+void audio_mix_from_now() { mixed = virtual_samples(); }
+
 void audio_seek_done() {
     if (driver_before_seek) md_driver = driver_before_seek;
     driver_before_seek = nullptr;

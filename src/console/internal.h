@@ -103,6 +103,7 @@ void request_jump_to_scene(int scene);
 void request_jump_by(int seconds);
 void audio_follow_seek();
 void audio_hear_from(int64_t sample);
+void audio_mix_from_now();  // the virtual clock went back: our mixer goes on from its time now
 void audio_seek_done();
 void restart_scene_marks();
 

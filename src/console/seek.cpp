@@ -213,6 +213,7 @@ void console_on_restart(void (*handler)()) { restart_handler = handler; }
 void console_restart() {
     Moment target = seek.target;
     clock_restart();
+    audio_mix_from_now();
     restart_scene_marks();
     starts = SceneStarts{};
     begin(target);

@@ -27,6 +27,7 @@ struct GridPalette {
     int32_t blue[GRID_COLOURS];
 };
 extern GridPalette grid_palette;  // the initial tile; the rolls change it in place
+void reset_grid_palette();         // the initial tile again
 
 // One DAC entry through the VGA ports: index to 0x3C8, then red, green, blue to 0x3C9 (low bytes).
 void set_dac_color(int index, int r, int g, int b);

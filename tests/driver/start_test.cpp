@@ -29,9 +29,11 @@ const TickRecord* at_tick(const std::vector<TickRecord>& ticks, int64_t tick) {
     return nullptr;
 }
 
-// Moments inside a palette fade (scenes 1 and 3), inside scene 6's count of frames, in scene 9;
-// in virtual time the pictures and the music from the moment on are the uninterrupted run's, on
-// the real clock (the silent driver here) the song is where that run has it at the first tick.
+// A start at a moment, or a jump there during the run (back: the show starts again; forward: it
+// seeks on), goes on from the state an uninterrupted run has there. Moments inside a palette fade
+// (scenes 1 and 3), inside scene 6's count of frames and in scene 9; in virtual time the pictures
+// and the music from the moment on are the uninterrupted run's; on the real clock (the silent
+// driver here) the song is where that run has it at the first tick.
 TEST(StartAtAMoment, GoesOnFromTheStateAnUninterruptedRunHasThere) {
     ShowOptions whole;
     whole.audio_out = "whole.wav";
@@ -39,26 +41,64 @@ TEST(StartAtAMoment, GoesOnFromTheStateAnUninterruptedRunHasThere) {
     if (!run_show(&uninterrupted, &whole)) GTEST_SKIP() << "no data.dat in the build directory";
     ASSERT_EQ(uninterrupted.exit_status, 1) << uninterrupted.err;
     struct Case {
-        const char* moment;
-        int scene;
+        const char* what;
+        const char* start;   // TENFOLD_START, or the moment the jump should come to
+        int scene;           // the moment: seconds after this scene's start (0: of the show)
         double seconds;
         bool real_clock;
-    } cases[] = {{"1:3.1", 1, 3.1, false}, {"3:15.5", 3, 15.5, false}, {"6:2", 6, 2, false},
-                 {"9:4", 9, 4, false}, {"5:3", 5, 3, true}};
+        int jump_in_scene;   // jumps: asked for a second into this scene, to the start of jump_to
+        int jump_to, jump_by;
+    } cases[] = {
+
+        {"start", "1:3.1", 1, 3.1, false, 0, 0, 0},
+        {"start", "3:15.5", 3, 15.5, false, 0, 0, 0},
+        {"start", "6:2", 6, 2, false, 0, 0, 0},
+        {"start", "9:4", 9, 4, false, 0, 0, 0},
+        {"start on the real clock", "5:3", 5, 3, true, 0, 0, 0},
+        {"jump back, key 3 in scene 7", "", 3, 0, false, 7, 3, 0},
+        {"jump on, right arrow in scene 2", "", 0, 0, false, 2, 0, 10},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.moment);
+        if (!c.jump_in_scene) continue;
+        SCOPED_TRACE(::testing::Message() << c.what << " " << c.start);
         ShowOptions o;
-        o.start = c.moment;
+        o.start = c.start;
         o.real_clock = c.real_clock;
-        o.audio_out = c.real_clock ? "" : "from.wav";
-        o.ticks = c.real_clock ? 1 : TICKS_COMPARED;
+        o.audio_out = c.real_clock || c.jump_in_scene ? "" : "from.wav";
+        static const Case* now;
+        static int64_t asked_at;
+        now = &c;
+        asked_at = -1;
+        o.ticks = c.jump_in_scene ? -1 : c.real_clock ? 1 : TICKS_COMPARED;
+        if (c.jump_in_scene) {
+            // A second into the scene the jump is asked for; the run ends once the ticks from
+            // the jump's moment on are recorded.
+            o.each_tick = [](const ShowTick& t) {
+                static int64_t scene_start = -1, previous = -1, landed = 0;
+                if (landed && ++landed > TICKS_COMPARED) con_request_quit(1);
+                if (asked_at >= 0 && !landed && t.tick != previous + 1) landed = 1;
+                previous = t.tick;
+                if (t.scene == now->jump_in_scene && scene_start < 0) scene_start = t.tick;
+                if (asked_at >= 0 || scene_start < 0 || t.tick < scene_start + 60) return;
+                asked_at = t.tick;
+                con_request_jump(now->jump_to, now->jump_by);
+            };
+        }
         ShowProcess run;
         run_show(&run, &o);
         ASSERT_EQ(run.exit_status, 1) << run.err;
-        ASSERT_EQ(int(run.ticks.size()), o.ticks);
-        int64_t moment = scene_start(uninterrupted.ticks, c.scene) + std::llround(c.seconds * 60);
-        EXPECT_EQ(run.ticks[0].tick, moment) << "the first picture is the moment's";
-        for (const TickRecord& t : run.ticks) {
+        // The records from the jump's moment on: after the first tick that does not follow its
+        // predecessor.
+        size_t first = 0;
+        for (size_t i = 1; c.jump_in_scene && i < run.ticks.size() && !first; i++)
+            if (run.ticks[i].tick != run.ticks[i - 1].tick + 1) first = i;
+        ASSERT_TRUE(!c.jump_in_scene || first) << "no jump";
+        int64_t moment = c.jump_by ? run.ticks[first - 1].tick + c.jump_by * 60  // on from the tick on screen
+                                   : scene_start(uninterrupted.ticks, c.scene) + std::llround(c.seconds * 60);
+        ASSERT_GE(run.ticks.size(), first + (c.real_clock ? 1 : TICKS_COMPARED));
+        EXPECT_EQ(run.ticks[first].tick, moment) << "the first picture is the moment's";
+        for (size_t i = first; i < first + (c.real_clock ? 1 : TICKS_COMPARED); i++) {
+            const TickRecord& t = run.ticks[i];
             const TickRecord* u = at_tick(uninterrupted.ticks, t.tick);
             ASSERT_NE(u, nullptr) << "tick " << t.tick;
             EXPECT_EQ(t.position, u->position) << "song position at tick " << t.tick;
@@ -66,7 +106,7 @@ TEST(StartAtAMoment, GoesOnFromTheStateAnUninterruptedRunHasThere) {
             EXPECT_EQ(t.indices_hash, u->indices_hash) << "picture at tick " << t.tick;
             EXPECT_EQ(t.dac_hash, u->dac_hash) << "colours at tick " << t.tick;
         }
-        if (c.real_clock) continue;
+        if (c.real_clock || c.jump_in_scene) continue;
         // The music from the moment's first sample on, as far as this run mixed it (the music is
         // mixed as the show waits, a tick or two behind its pictures).
         size_t from = WAV_HEADER + size_t(moment) * SAMPLES_PER_TICK * AUDIO_FRAME_BYTES;

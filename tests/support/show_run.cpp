@@ -103,6 +103,7 @@ std::vector<CheckFailure> load_failures(const std::string& path) {
     static ShowRecord record;
     static const RunDirs* dirs = &d;
     static const ShowOptions* run = options;
+    atexit([] { save_ticks(*dirs, record); });  // also when the run ends early (con_request_quit)
     // Every presentation toggles draw_page right after its tick's scan-out, so a tick whose
     // successor sees another draw_page was a presentation.
     static int seen_page = draw_page;
@@ -116,16 +117,12 @@ std::vector<CheckFailure> load_failures(const std::string& path) {
         if (run && run->each_tick) run->each_tick(t);
         record.ticks.push_back(TickRecord{t.tick, t.scene, t.position, t.time, false,
                                           con_hash_bytes(f.indices, SCAN_WIDTH * SCAN_HEIGHT), con_hash_bytes(f.dac, 768)});
-        if (run && run->ticks >= 0 && int(record.ticks.size()) >= run->ticks) {
-            save_ticks(*dirs, record);
-            con_request_quit(1);
-        }
+        if (run && run->ticks >= 0 && int(record.ticks.size()) >= run->ticks) con_request_quit(1);
     });
     record.status = demo_main();
     if (draw_page != seen_page && !record.ticks.empty()) record.ticks.back().presented = true;
     con_set_frame_hook(nullptr);
     write_file(d.results + "/mode", std::to_string(vga_getcurrentmode()));
-    save_ticks(d, record);
     if (!options) save_failures(d.results + "/failures", verify_all(record));
     exit(record.status);
 }

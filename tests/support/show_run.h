@@ -82,7 +82,8 @@ struct ShowOptions {
     std::string start;        // TENFOLD_START
     std::string audio_out;    // TENFOLD_AUDIO_OUT, relative to where the show starts
     int ticks = -1;           // the run ends (status 1) once this many ticks were recorded
-    std::function<void(const ShowTick&)> each_tick;  // in the run, at every tick recorded
+    std::function<void(const ShowTick&)> each_tick;  // in the run, at every tick recorded; it may
+                                                     // end the run with con_request_quit(1)
 };
 
 // Plays the show in data.dat of the build directory: false if there is none (nothing to play).
