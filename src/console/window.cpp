@@ -143,7 +143,8 @@ struct ServerScaler {
 // its time on the monotonic clock) and when each picture was shown. Its events go to a queue of
 // their own, so SDL never sees them.
 struct Presenter {
-    static constexpr int BUFFERS = 3;  // one shown, one waiting for its refresh, one drawn into
+    // One shown, one drawn into, and one waiting for its refresh for each refresh of lead.
+    static constexpr int BUFFERS = 3 + MAX_EXTRA_LEAD;
     struct Buffer {
         Pixmap pixmap = 0;
         Picture picture = 0;
