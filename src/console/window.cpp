@@ -33,8 +33,11 @@ namespace {
 
 constexpr int WAIT_MS = 20;             // the window's thread looks at its events at least this often
 constexpr int64_t LOST_NS = 100000000;  // no refresh reported for this long: the display stopped
+// Refreshes a picture goes ahead of the refresh its tick starts on: one lets the server take it
+// after a late wakeup of this thread; after pictures came late anyway (a busy display server),
+// every picture goes a refresh later, up to MAX_LEAD.
+constexpr int LEAD = 1, MAX_LEAD = 4;
 constexpr int LATE_BEFORE_MORE_LEAD = 3;  // pictures that missed their refresh before the next goes a refresh later
-constexpr int MAX_EXTRA_LEAD = 3;
 
 // One row of the picture, each pixel repeated scale times.
 void scale_row(const uint8_t* indices, const uint32_t* colours, int scale, uint32_t* out) {
@@ -144,7 +147,7 @@ struct ServerScaler {
 // their own, so SDL never sees them.
 struct Presenter {
     // One shown, one drawn into, and one waiting for its refresh for each refresh of lead.
-    static constexpr int BUFFERS = 3 + MAX_EXTRA_LEAD;
+    static constexpr int BUFFERS = 3 + MAX_LEAD;
     struct Buffer {
         Pixmap pixmap = 0;
         Picture picture = 0;
@@ -230,7 +233,8 @@ struct Presenter {
 
 // SDL and the X server are driven from a thread of the window's own, as a monitor runs beside the
 // machine: handing a picture over never waits for the X server, so a busy server drops pictures
-// (it gets the newest) instead of making the show miss retraces.
+// instead of making the show miss retraces. With vsync the pictures wait in a short queue, each for
+// its own refresh, so a thread woken late still presents every one; without it only the newest.
 struct WindowDisplay : Display {
     std::thread thread;
     std::mutex lock;
@@ -238,10 +242,14 @@ struct WindowDisplay : Display {
     int wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);  // a picture or the end waits for the thread
     enum { STARTING, OPEN, FAILED } state = STARTING;
     bool stop = false;
-    bool fresh = false;  // a picture waits for the window
-    int64_t next_tick = 0;
-    std::vector<uint8_t> next_indices = std::vector<uint8_t>(SCAN_WIDTH * SCAN_HEIGHT);
-    uint32_t next_colours[256];
+    struct Picture {
+        std::vector<uint8_t> indices = std::vector<uint8_t>(SCAN_WIDTH * SCAN_HEIGHT);
+        uint32_t colours[256];
+        int64_t tick;
+    };
+    static constexpr size_t MAX_WAITING = 4;  // pictures a late thread can still present on time
+    size_t waiting_max = 1;
+    std::deque<Picture> waiting, spare;  // pictures for the window; storage to reuse
     PacingCount pacing;  // what the viewer saw at each refresh
 
     // The window's thread only.
@@ -259,9 +267,9 @@ struct WindowDisplay : Display {
     std::deque<std::pair<int64_t, int64_t>> drawn_at;    // without vsync: (time, tick) each picture went out
     int64_t on_screen = -1;
     int64_t counted_msc = -1, last_report_ns = 0;
-    // Refreshes added to every picture's target after pictures came late (a busy display server):
-    // the pictures keep their cadence a little later rather than miss refreshes.
-    int extra_lead = 0, late = 0;
+    // Refreshes added to every picture's target: the pictures keep their cadence a little later
+    // rather than miss refreshes.
+    int lead = LEAD, late = 0;
     std::deque<std::pair<int64_t, int64_t>> targets;  // (tick, target refresh) of pictures presented
     double final_hz = 0;  // the refresh rate and lock as the window closed
     int final_per_tick = 0;
@@ -285,10 +293,16 @@ struct WindowDisplay : Display {
     void show_indexed(const uint8_t* indices_in, const uint32_t* colours_in, int64_t tick_in) override {
         {
             std::lock_guard<std::mutex> l(lock);
-            memcpy(next_indices.data(), indices_in, next_indices.size());
-            memcpy(next_colours, colours_in, sizeof next_colours);
-            next_tick = tick_in;
-            fresh = true;
+            if (waiting.size() >= waiting_max) {  // the oldest is dropped
+                spare.push_back(std::move(waiting.front()));
+                waiting.pop_front();
+            }
+            if (spare.empty()) spare.emplace_back();
+            Picture& p = waiting.emplace_back(std::move(spare.back()));
+            spare.pop_back();
+            memcpy(p.indices.data(), indices_in, p.indices.size());
+            memcpy(p.colours, colours_in, sizeof p.colours);
+            p.tick = tick_in;
             if (tick_in >= 0) pacing_given(pacing, tick_in);
         }
         wake_thread();
@@ -301,29 +315,32 @@ struct WindowDisplay : Display {
         {
             std::lock_guard<std::mutex> l(lock);
             state = opened ? OPEN : FAILED;
+            waiting_max = vsync ? MAX_WAITING : 1;
         }
         started.notify_all();
+        std::deque<Picture> taken;
         while (opened) {
             wait_for_work();
-            bool draw;
             {
                 std::lock_guard<std::mutex> l(lock);
                 if (stop) break;
-                draw = fresh;
-                if (fresh) {
-                    indices.swap(next_indices);
-                    memcpy(colours, next_colours, sizeof colours);
-                    tick = next_tick;
-                    fresh = false;
-                    have_picture = true;
-                }
+                for (; !taken.empty(); taken.pop_front()) spare.push_back(std::move(taken.front()));
+                taken.swap(waiting);
             }
-            if (handle_events()) {
+            bool redraw = handle_events();
+            if (redraw) {
                 if (!server.x) surface = SDL_GetWindowSurface(window);
-                clear = draw = true;
+                clear = true;
             }
             if (presenter.queue) handle_present_events();
-            if (draw && have_picture) draw_picture();
+            for (Picture& p : taken) {
+                indices.swap(p.indices);
+                memcpy(colours, p.colours, sizeof colours);
+                tick = p.tick;
+                have_picture = true;
+                draw_picture();
+            }
+            if (redraw && taken.empty() && have_picture) draw_picture();
         }
         close_window();
     }
@@ -390,7 +407,7 @@ struct WindowDisplay : Display {
             b->drawn = true;
             // After a change of the window, the picture goes at the next refresh.
             int64_t target = tick < 0 ? -1 : refresh_target_for(tick);
-            target = clear || target < 0 ? 0 : target + extra_lead;
+            target = clear || target < 0 ? 0 : target + lead;
             presenter.present(*b, tick, target);
             targets.push_back({tick, target});
             if (targets.size() > 16) targets.pop_front();
@@ -454,7 +471,7 @@ struct WindowDisplay : Display {
         for (auto [tick, target] : targets) {
             if (uint32_t(tick) != serial) continue;
             bool was_late = target > 0 && (msc > target || mode == XCB_PRESENT_COMPLETE_MODE_SKIP);
-            if (was_late && ++late >= LATE_BEFORE_MORE_LEAD && extra_lead < MAX_EXTRA_LEAD) extra_lead++, late = 0;
+            if (was_late && ++late >= LATE_BEFORE_MORE_LEAD && lead < MAX_LEAD) lead++, late = 0;
         }
     }
 
