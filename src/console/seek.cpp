@@ -168,6 +168,8 @@ void seek_check() {
     restart_handler();  // does not return: the driver starts the show again, then console_restart
 }
 
+int64_t scene_start_tick(int scene) { return scene >= 0 && scene <= MOMENT_SCENES ? starts.at[scene] : -1; }
+
 void request_jump_to_scene(int scene) {
     std::lock_guard<std::mutex> l(jump_mutex);
     jump_scene = scene, jump_seconds = 0;
