@@ -96,11 +96,11 @@ void trap_signals() {
     }
 }
 
+std::string started_in;  // the working folder at console_start
+
 std::string absolute(const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
-    char cwd[PATH_MAX];
-    if (!getcwd(cwd, sizeof cwd)) return path;
-    return std::string(cwd) + "/" + path;
+    return started_in + "/" + path;
 }
 
 void finish() {
@@ -128,6 +128,8 @@ void note_song_position() {
     if (in_driver_update) return;  // the clock moved inside MikMod_Update; the next tick notes it
     if (MODULE* m = Player_GetModule()) song_position = long(m->sngpos) * 65536 + m->patpos;
 }
+
+const std::string& start_folder() { return started_in; }
 
 void report_pacing(const PacingCount& p, double hz, int per_tick) {
     pacing.reported = true;
@@ -197,6 +199,8 @@ ConsoleSettings console_settings_from_env() {
 }
 
 void console_start(const ConsoleSettings& s) {
+    char cwd[PATH_MAX];
+    started_in = getcwd(cwd, sizeof cwd) ? cwd : ".";
     settings = s;
     const std::string& v = settings.video;
     if (v != "auto" && v != "window" && v != "terminal" && v != "none") {
@@ -245,6 +249,9 @@ void console_check_quit() {
     if (!quit_status) {
         hold_while_paused();
         seek_check();
+#ifndef __EMSCRIPTEN__
+        take_screenshot_if_asked();  // the page takes its own
+#endif
     }
     if (!quit_status || quitting) return;
     quitting = true;

@@ -109,6 +109,12 @@ void audio_mix_from_now();  // the virtual clock went back: our mixer goes on fr
 void audio_seek_done();
 void restart_scene_marks();
 
+// Screenshots (F12 in the window, s in the terminal; console/screenshot.cpp): asked for from any
+// thread, taken at the next console call. The folder the show was started in.
+void request_screenshot();
+void take_screenshot_if_asked();
+const std::string& start_folder();
+
 // Quit requests from the display (closed window, Esc).
 void request_quit(int status);
 // Puts the process's terminal back if the terminal display has it; async-signal-safe.

@@ -143,7 +143,8 @@ struct ServerScaler {
 // its time on the monotonic clock) and when each picture was shown. Its events go to a queue of
 // their own, so SDL never sees them.
 struct Presenter {
-    static constexpr int BUFFERS = 3;  // one shown, one waiting for its refresh, one drawn into
+    // One shown, one drawn into, and one waiting for its refresh for each refresh of lead.
+    static constexpr int BUFFERS = 3 + MAX_EXTRA_LEAD;
     struct Buffer {
         Pixmap pixmap = 0;
         Picture picture = 0;
@@ -496,6 +497,7 @@ struct WindowDisplay : Display {
             SDL_Keycode k = e.key.keysym.sym;
             if (k == SDLK_ESCAPE) request_quit(1);
             if (k == SDLK_SPACE && !e.key.repeat) con_toggle_pause();
+            if (k == SDLK_F12 && !e.key.repeat) request_screenshot();
             if (k >= SDLK_0 && k <= SDLK_9) request_jump_to_scene(k == SDLK_0 ? 10 : int(k - SDLK_0));
             if (k == SDLK_RIGHT || k == SDLK_LEFT) request_jump_by(k == SDLK_RIGHT ? 10 : -10);
             bool toggle = k == SDLK_F11 || (k == SDLK_RETURN && (e.key.keysym.mod & KMOD_ALT));
