@@ -20,7 +20,6 @@ namespace {
 
 constexpr int64_t PROGRESS_AFTER_NS = 250000000;  // a seek this long shows its progress
 constexpr int64_t PROGRESS_EVERY_NS = 100000000;
-constexpr int JUMP_SECONDS = 10;
 
 struct Seek {
     bool active = false;
