@@ -7,8 +7,9 @@
 // on; a jump back ends it and starts a new instance of the program at the moment, in the same
 // canvas and with the same sound.
 // window.tenfold holds what the tests read: the phase, the exit status, the messages, the scene,
-// tick and song position, the programs started, the audio's progress and gaps, the last link and
-// screenshot names, and under the virtual clock every tick's frame hashes and the scene marks.
+// tick and song position, the picture shown, the programs started, the audio's progress and gaps,
+// the last link and screenshot names, and under the virtual clock every tick's frame hashes and
+// the scene marks.
 (function () {
   'use strict';
   const WIDTH = 320, HEIGHT = 240, RATE = 44100, TICK_RATE = 60, JUMP_SECONDS = 10;
@@ -26,6 +27,7 @@
   const state = {
     phase: 'loading', clock, status: null, stdout: [], stderr: [], errors: [], programs: 0,
     scene: 0, tick: -1, song: -1, marks: [], frames: {}, lastTick: -1, paused: false, link: null, shots: [],
+    shown: null,  // [scene, tick] of the picture on the canvas
     startedAt: 0, shownAt: 0,  // performance.now() when the program started, and when its first picture showed
     audio: { state: 'none', seconds: 0, peak: 0, gaps: 0, worklet: false, context: null },
     sync: [],  // per picture drawn: [time, tick, samples heard minus the samples it goes with]
@@ -363,6 +365,7 @@
   function setShown(p) {
     if (shown) spare.push(shown);
     shown = p;
+    state.shown = [p.scene, p.tick];
     if (!state.shownAt) state.shownAt = performance.now();
   }
 

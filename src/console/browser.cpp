@@ -121,7 +121,10 @@ struct BrowserDisplay : Display {
         int scene = con_current_scene();
         if (settings.virtual_clock) return page_picture(bytes, indices, colours, int(tick), scene, 1, -1);
         if (delay_ticks < 0) delay_ticks = std::llround((AUDIO_LEAD_SECONDS + page_output_latency()) * RETRACE_RATE);
-        page_picture(bytes, indices, colours, int(tick), scene, 0, double(refresh_target_for(tick + delay_ticks)));
+        // A seek lands on its picture before the real clock takes over again and fits the refreshes
+        // afresh; by the old fit it would wait seconds and hold up those after it: it goes at once.
+        double target = seeking() ? -1 : double(refresh_target_for(tick + delay_ticks));
+        page_picture(bytes, indices, colours, int(tick), scene, 0, target);
     }
 
     bool poll() override {

@@ -462,8 +462,8 @@ JUMPS = (("2", 2, 0, True), ("ArrowRight", 0, 10, False), ("8", 8, 0, False), ("
 
 def test_jumps(web, native):
     """The keys jump on the real clock: back by a new program, on by the program seeking; each lands
-    where it should, the music plays and the song moves on after it, and the canvas and the audio
-    context stay the same objects."""
+    where it should, the pictures, the music and the song move on after it, and the canvas and the
+    audio context stay the same objects."""
     with page_address(web) as address, Browser() as browser:
         start_with_a_click(browser, address + "?t=4:0")
         browser.wait_for("window.tenfold.scene === 4 && window.tenfold.tick >= 0", 60, "the start at 4:0")
@@ -485,10 +485,13 @@ def test_jumps(web, native):
             song = browser.evaluate("window.tenfold.song")
             time.sleep(1.5)
             after = browser.evaluate("(() => { const t = window.tenfold; return {song: t.song, peak: t.audio.peak,"
-                                     "audio: t.audio.state, same: document.getElementById('screen') === window.kept[0]"
+                                     "audio: t.audio.state, shown: t.shown,"
+                                     "same: document.getElementById('screen') === window.kept[0]"
                                      "&& t.audio.context === window.kept[1]}; })()")
             check(after["audio"] == "running" and after["peak"] > 1000 and after["song"] > song,
                   "after key %s the music plays: %s, song from %s" % (key, after, song))
+            check(after["shown"][0] == scene if scene else after["shown"][1] >= before[0] + 60 * seconds,
+                  "after key %s the picture shown is one from where it went: %s" % (key, after))
             check(after["same"], "after key %s the canvas and the audio context are the same" % key)
         check(not browser.problems, "\n".join(browser.problems))
 
