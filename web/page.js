@@ -92,6 +92,9 @@
     const scale = filling || fit < 1 ? fit : Math.floor(fit);
     canvas.style.width = (WIDTH * scale) / ratio + 'px';
     canvas.style.height = (HEIGHT * scale) / ratio + 'px';
+    // The seek's bar: 240 x 12 pixels of the show across its middle, as the native displays draw it.
+    progressBar.style.width = (240 * scale) / ratio + 'px';
+    progressBar.style.height = (12 * scale) / ratio + 'px';
   }
   new ResizeObserver(layout).observe(stage);
 
