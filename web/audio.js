@@ -2,6 +2,9 @@
 // arrive from the page in order and play back to back, resampled to the device's rate, so neither
 // a busy page nor its throttled timers can break the sound while blocks are queued. It tells the
 // page how far it has played, and counts the times it ran out of music while playing (gaps).
+// A flush drops what is queued (a new program takes over for a jump back): the count of what was
+// played starts again at 0, and the messages that follow carry the flush's number, so the page
+// can tell them from those still under way from before it.
 class TenfoldMusic extends AudioWorkletProcessor {
   constructor() {
     super();
@@ -11,7 +14,15 @@ class TenfoldMusic extends AudioWorkletProcessor {
     this.gaps = 0;
     this.step = 44100 / sampleRate;
     this.quanta = 0;
-    this.port.onmessage = (e) => this.blocks.push(e.data);
+    this.flushes = 0;
+    this.port.onmessage = (e) => (e.data.flush ? this.flush(e.data.flush) : this.blocks.push(e.data));
+  }
+
+  flush(number) {
+    this.blocks = [];
+    this.at = 0;
+    this.played = 0;
+    this.flushes = number;
   }
 
   sample(channel, offset) {
@@ -50,7 +61,7 @@ class TenfoldMusic extends AudioWorkletProcessor {
       left[i] = 0;
       if (right) right[i] = 0;
     }
-    if (++this.quanta % 8 === 0) this.port.postMessage({played: this.played + this.at, gaps: this.gaps});
+    if (++this.quanta % 8 === 0) this.port.postMessage({played: this.played + this.at, gaps: this.gaps, flushes: this.flushes});
     return true;
   }
 }

@@ -19,22 +19,46 @@
 int con_audio_init() { return MikMod_Init(""); }
 
 // ---- the page's side ----------------------------------------------------------------------------
+// The page's functions take typed arrays over the program's memory, never its addresses.
 
-EM_JS(void, page_draw, (const uint8_t* rgba), { Module.tenfold.draw(rgba); });
-EM_JS(void, page_picture, (const uint8_t* rgba, double target, int tick), { Module.tenfold.picture(rgba, target, tick); });
-EM_JS(int, page_take_refreshes, (int* counts, double* times, int max), { return Module.tenfold.takeRefreshes(counts, times, max); });
+// A picture: its red, green, blue, alpha bytes, its palette indices and 256 colours (0xRRGGBB)
+// for screenshots, the tick it was scanned at and its scene; drawn at once, or at the refresh
+// target (-1: the next one).
+EM_JS(void, page_picture, (const uint8_t* rgba, const uint8_t* indices, const uint32_t* colours, int tick, int scene,
+                           int at_once, double target), {
+    const picture = {rgba: HEAPU8.subarray(rgba, rgba + 320 * 240 * 4), indices: HEAPU8.subarray(indices, indices + 320 * 240),
+                     colours: HEAPU32.subarray(colours >> 2, (colours >> 2) + 256), tick, scene};
+    if (at_once) Module.tenfold.draw(picture);
+    else Module.tenfold.picture(picture, target);
+});
+EM_JS(int, page_take_refreshes, (int* counts, double* times, int max), {
+    const taken = Module.tenfold.takeRefreshes(max);  // count, time (ms), count, time ...
+    for (let i = 0; i < taken.length / 2; i++) {
+        HEAP32[(counts >> 2) + i] = taken[2 * i];
+        HEAPF64[(times >> 3) + i] = taken[2 * i + 1];
+    }
+    return taken.length / 2;
+});
 EM_JS(double, page_pause_since_ms, (), { return Module.tenfold.pauseSince(); });
 EM_JS(double, page_output_latency, (), { return Module.tenfold.outputLatency(); });
 EM_JS(void, page_progress, (double done), { Module.tenfold.progress(done); });
-EM_JS(void, page_scene, (int scene), { Module.tenfold.scene(scene); });
+// Where the show is: its tick, its scene and the tick that scene started at.
+EM_JS(void, page_moment, (double tick, int scene, double scene_start), { Module.tenfold.moment(tick, scene, scene_start); });
 EM_JS(void, page_frame, (int tick, int scene, uint32_t ih, uint32_t il, uint32_t dh, uint32_t dl),
       { Module.tenfold.frame(tick, scene, ih, il, dh, dl); });
 EM_JS(int, page_take_quit, (), { return Module.tenfold.takeQuit(); });
+// A jump forward the viewer asked for: the scene to go to (0: none), or *seconds on.
+EM_JS(int, page_take_jump, (int* seconds), {
+    const jump = Module.tenfold.takeJump();
+    HEAP32[seconds >> 2] = jump.seconds;
+    return jump.scene;
+});
 EM_JS(double, page_clock_ms, (), { return Module.tenfold.clockMs(); });
 EM_JS(int, page_audio_running, (), { return Module.tenfold.audioRunning(); });
 EM_JS(void, page_audio_start, (), { Module.tenfold.audioStart(); });
 EM_JS(double, page_audio_lead, (), { return Module.tenfold.audioLead(); });
-EM_JS(void, page_audio_play, (const int16_t* samples, int frames), { Module.tenfold.audioPlay(samples, frames); });
+EM_JS(void, page_audio_play, (const int16_t* samples, int frames),
+      { Module.tenfold.audioPlay(HEAP16.subarray(samples >> 1, (samples >> 1) + 2 * frames)); });
 EM_JS(void, page_song, (int position), { Module.tenfold.song(position); });
 // The browser's own gzip decoder. On success *out is a malloc'd block of *out_size bytes.
 EM_ASYNC_JS(int, page_gunzip, (const uint8_t* data, int size, uint8_t** out, int* out_size), {
@@ -66,9 +90,11 @@ constexpr double VIRTUAL_BREATHE_MS = 40;    // a show in virtual time, as fast 
 double last_yield_ms = 0;
 int64_t last_clock_ns = 0;
 
+// The page has its turn; Esc, or the page ending this program for a jump back, comes in then.
 void yield_ms(int ms) {
     emscripten_sleep(unsigned(ms));
     last_yield_ms = page_clock_ms();
+    if (page_take_quit()) request_quit(1);
 }
 
 // Every tick of a run in virtual time, hashed as the tests hash the native run's frames.
@@ -83,7 +109,6 @@ void report_frame(const ScanFrame& f) {
 // first picture goes out, so that it cannot change the pictures' cadence.
 struct BrowserDisplay : Display {
     std::vector<uint32_t> rgba = std::vector<uint32_t>(SCAN_WIDTH * SCAN_HEIGHT);
-    int scene = -1;
     int64_t delay_ticks = -1;
 
     // The canvas takes red, green, blue, alpha bytes: 0xAABBGGRR as a little-endian word.
@@ -93,9 +118,13 @@ struct BrowserDisplay : Display {
             rgba[p] = 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
         }
         const uint8_t* bytes = reinterpret_cast<const uint8_t*>(rgba.data());
-        if (settings.virtual_clock) return page_draw(bytes);
+        int scene = con_current_scene();
+        if (settings.virtual_clock) return page_picture(bytes, indices, colours, int(tick), scene, 1, -1);
         if (delay_ticks < 0) delay_ticks = std::llround((AUDIO_LEAD_SECONDS + page_output_latency()) * RETRACE_RATE);
-        page_picture(bytes, double(refresh_target_for(tick + delay_ticks)), int(tick));
+        // A seek lands on its picture before the real clock takes over again and fits the refreshes
+        // afresh; by the old fit it would wait seconds and hold up those after it: it goes at once.
+        double target = seeking() ? -1 : double(refresh_target_for(tick + delay_ticks));
+        page_picture(bytes, indices, colours, int(tick), scene, 0, target);
     }
 
     bool poll() override {
@@ -103,12 +132,11 @@ struct BrowserDisplay : Display {
         double times[64];
         for (int i = 0, n = page_take_refreshes(counts, times, 64); i < n; i++)
             note_refresh(counts[i], int64_t(times[i] * 1e6));
-        if (con_current_scene() != scene) {
-            scene = con_current_scene();
-            page_scene(scene);
-        }
+        int scene = con_current_scene();
+        page_moment(double(now_ticks()), scene, double(scene_start_tick(scene)));
         if (MODULE* m = Player_GetModule()) page_song(int(m->sngpos) * 65536 + m->patpos);
-        if (page_take_quit()) request_quit(1);
+        int seconds = 0, scene_asked = page_take_jump(&seconds);
+        if (scene_asked || seconds) con_request_jump(scene_asked, seconds);
         return false;
     }
 };
@@ -218,10 +246,7 @@ bool extract_tar(const uint8_t* tar, size_t size, const std::string& dir) {
 
 }  // namespace
 
-std::unique_ptr<Display> open_browser_display() {
-    if (settings.virtual_clock) con_set_frame_hook(report_frame);
-    return std::make_unique<BrowserDisplay>();
-}
+std::unique_ptr<Display> open_browser_display() { return std::make_unique<BrowserDisplay>(); }
 
 int64_t browser_pause_since_ns() {
     double ms = page_pause_since_ms();
@@ -247,7 +272,10 @@ BOOL browser_audio_present() { return !settings.virtual_clock && page_audio_runn
 
 void browser_audio_start() { page_audio_start(); }
 
+// Nothing is heard while a seek runs; it is the virtual driver's to mix (console/audio.cpp), once
+// it has taken over from this one at the seek's first console call.
 void browser_audio_update() {
+    if (seeking()) return;
     static std::vector<int16_t> block(AUDIO_BLOCK * 2);
     int frames = int((AUDIO_LEAD_SECONDS - page_audio_lead()) * AUDIO_RATE);
     while (frames > 0) {
@@ -276,3 +304,7 @@ int browser_untar(const char* archive, const char* dir) {
 }
 
 }  // namespace con
+
+// The page asks for every tick's hashes before the program starts (under the virtual clock), so
+// that a run starting at a moment reports them from that moment's tick, before its display opens.
+extern "C" EMSCRIPTEN_KEEPALIVE void tenfold_report_frames() { con_set_frame_hook(con::report_frame); }

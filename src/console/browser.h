@@ -13,8 +13,9 @@ namespace con {
 
 struct Display;
 
-// The canvas display; also tells the page the scene shown and, under the virtual clock, the
-// hashes of every tick's frame. It reads the page's refreshes, which the real clock's ticks follow.
+// The canvas display; hands the page each picture with its palette indices and colours, and tells
+// it where the show is (tick, scene, the scene's first tick). It reads the page's refreshes, which
+// the real clock's ticks follow, and the jumps forward the viewer asked for.
 std::unique_ptr<Display> open_browser_display();
 // Nanoseconds of the page's monotonic clock, the one its refreshes are timed by; never goes back.
 int64_t browser_clock_ns();

@@ -101,6 +101,8 @@ void seek_check();
 void seek_start_of_run();
 void request_jump_to_scene(int scene);
 void request_jump_by(int seconds);
+// The first tick scanned out in a scene (0: the show's start), -1 while it has not started.
+int64_t scene_start_tick(int scene);
 void audio_follow_seek();
 void audio_hear_from(int64_t sample);
 void audio_mix_from_now();  // the virtual clock went back: our mixer goes on from its time now

@@ -20,7 +20,6 @@ namespace {
 
 constexpr int64_t PROGRESS_AFTER_NS = 250000000;  // a seek this long shows its progress
 constexpr int64_t PROGRESS_EVERY_NS = 100000000;
-constexpr int JUMP_SECONDS = 10;
 
 struct Seek {
     bool active = false;
@@ -167,6 +166,8 @@ void seek_check() {
     seek.target = m;
     restart_handler();  // does not return: the driver starts the show again, then console_restart
 }
+
+int64_t scene_start_tick(int scene) { return scene >= 0 && scene <= MOMENT_SCENES ? starts.at[scene] : -1; }
 
 void request_jump_to_scene(int scene) {
     std::lock_guard<std::mutex> l(jump_mutex);

@@ -92,6 +92,7 @@ void check_assets() {
 // show's start going unseen to the moment the jump asked for. The window and the sound device
 // stay open. In the browser the page starts a new program for it instead: a long jump cannot
 // cross the page's waits there.
+#ifndef __EMSCRIPTEN__
 jmp_buf start_again_point;
 
 [[noreturn]] void start_again() { longjmp(start_again_point, 1); }
@@ -106,6 +107,7 @@ void make_state_new() {
     vga_setmode(G320x240x256);
     audio_start_again();
 }
+#endif
 
 }  // namespace
 

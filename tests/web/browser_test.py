@@ -9,24 +9,32 @@ tools/frames/tenfold-frames (their messages and frames are what the page must ma
 golden (virtual clock: the frame hashes of tests/scenes/golden_frames.txt), realtime (sound,
 picture, Esc), background (a hidden tab pauses picture and music together), pack (a missing and a
 damaged pack), bundle (scripts/web --bundle's archives: the same files in both, and golden from
-the .tar.gz unpacked in a sub-folder of a static server). Ends with 'N passed, N failed'.
+the .tar.gz unpacked in a sub-folder of a static server), start (?t= under the virtual clock
+against an uninterrupted run), bad-start (a moment that is none), jumps (the keys on the real
+clock), phone (emulated phones), screenshot (its PNG files and the link to the moment). Ends with
+'N passed, N failed'.
 """
 import base64
+import concurrent.futures
 import contextlib
 import http.server
 import json
+import math
 import os
 import re
 import shutil
 import socketserver
+import struct
 import subprocess
 import sys
 import tarfile
 import tempfile
 import threading
 import time
+import urllib.parse
 import urllib.request
 import zipfile
+import zlib
 
 import websocket
 
@@ -285,16 +293,18 @@ def test_background(web, native):
         check(not browser.problems, "\n".join(browser.problems))
 
 
-def native_message(native, damaged_pack):
-    """What the native program prints for a pack (None: no data.dat at all), paths made generic."""
+def native_message(native, pack, start=""):
+    """What the native program prints for a pack (None: no data.dat at all) and a TENFOLD_START,
+    paths made generic."""
     with tempfile.TemporaryDirectory() as d:
         os.makedirs(os.path.join(d, "bin"))
         program = os.path.join(d, "bin", "tenfold")  # a copy, so no data.dat beside it either
         shutil.copy(os.path.join(native, "tenfold"), program)
-        if damaged_pack:
-            shutil.copy(damaged_pack, os.path.join(d, "data.dat"))
-        run = subprocess.run([program], cwd=d, capture_output=True, text=True, timeout=120,
-                             env=dict(os.environ, TENFOLD_VIDEO="none", TENFOLD_CLOCK="virtual", TMPDIR=d))
+        if pack:
+            shutil.copy(pack, os.path.join(d, "data.dat"))
+        run = subprocess.run([program], cwd=d, capture_output=True, text=True, timeout=600,
+                             env=dict(os.environ, TENFOLD_VIDEO="none", TENFOLD_CLOCK="virtual", TENFOLD_START=start,
+                                      TMPDIR=d))
         lines = [l for l in run.stderr.splitlines() if l.startswith("tenfold:")]
         return run.returncode, [generic(l) for l in lines]
 
@@ -358,6 +368,273 @@ def test_bundle(web, native):
                 test_golden("http://127.0.0.1:%d/some/shows/%s/" % (server.port, folders[0]), native)
 
 
+# Keys as the DevTools protocol types them: key, code, Windows key code.
+KEY_CODES = {"Escape": ("Escape", 27), "ArrowLeft": ("ArrowLeft", 37), "ArrowRight": ("ArrowRight", 39),
+             "s": ("KeyS", 83)}
+
+
+def press(browser, key):
+    code, number = KEY_CODES.get(key) or ("Digit" + key, ord(key))
+    for kind in ("keyDown", "keyUp"):
+        browser.call("Input.dispatchKeyEvent", type=kind, key=key, code=code, windowsVirtualKeyCode=number)
+
+
+def end_with_esc(browser):
+    press(browser, "Escape")
+    browser.wait_for("window.tenfold.phase === 'ended'", 60, "Esc ends the show")
+
+
+def frame_hash(data):
+    """The frame hash of the program and the native tests (con_hash_bytes: 64-bit FNV-1a from its
+    own starting value), as 16 hex digits."""
+    h = 1469598103934665603
+    for b in data:
+        h = ((h ^ b) * 0x100000001b3) & 0xFFFFFFFFFFFFFFFF
+    return "%016x" % h
+
+
+def moment_tick(moment, starts):
+    """The tick of SCENE:SECONDS or SECONDS, from the ticks the scenes started at (starts[0] = 0)."""
+    scene, seconds = moment.split(":") if ":" in moment else ("0", moment)
+    return starts[int(scene)] + math.floor(float(seconds) * 60 + 0.5)
+
+
+def whole_run(browser, address):
+    """An uninterrupted run in virtual time: the tick each scene started at, and a function that
+    gives the frames (scene, indices hash, DAC hash) of a list of ticks."""
+    browser.open(address + "?clock=virtual")
+    browser.wait_for("window.tenfold && window.tenfold.phase === 'ended'", 900, "the whole show in virtual time")
+    starts = {0: 0}
+    starts.update({m["scene"]: m["tick"] for m in browser.evaluate("window.tenfold.marks")})
+    return starts, browser.evaluate("window.tenfold.frames")
+
+
+# Moments to start at under the virtual clock, and what is there.
+START_MOMENTS = (("1:3.1", "a palette fade in scene 1"), ("3:15.5", "a palette fade in scene 3"),
+                 ("6:2", "inside scene 6's count of frames"), ("9:4", "scene 9"))
+COMPARED_TICKS = 61  # the first picture after the start and the next 60
+
+
+def test_start(web, native):
+    """?t=MOMENT under the virtual clock: the run records its first frame at the moment's tick, and
+    that frame and the next 60 are those of an uninterrupted run at the same ticks."""
+    with page_address(web) as address, Browser() as browser:
+        starts, whole = whole_run(browser, address)
+        for moment, what in START_MOMENTS:
+            browser.open(address + "?clock=virtual&t=" + moment)
+            browser.wait_for("window.tenfold && Object.keys(window.tenfold.frames).length >= %d" % COMPARED_TICKS,
+                             120, "the frames after a start at %s" % moment)
+            end_with_esc(browser)
+            frames = browser.evaluate("window.tenfold.frames")
+            first = min(int(t) for t in frames)
+            check(first == moment_tick(moment, starts), "a start at %s (%s) records from tick %d, not %d"
+                  % (moment, what, first, moment_tick(moment, starts)))
+            wrong = [t for t in range(first, first + COMPARED_TICKS) if frames.get(str(t)) != whole.get(str(t))]
+            check(not wrong, "a start at %s (%s): the frames of ticks %s differ from the uninterrupted run's"
+                  % (moment, what, wrong[:5]))
+        check(not browser.problems, "\n".join(browser.problems))
+
+
+def test_bad_start(web, native):
+    """A moment that is none, in a scene that is none or past the end: the page shows the native
+    program's message under the picture, and the program ends with status 2."""
+    pack = os.path.join(native, "data.dat")
+    moments = ("abc", "11:0", "999")
+    with concurrent.futures.ThreadPoolExecutor() as pool:
+        natives = {m: pool.submit(native_message, native, pack, m) for m in moments}  # 999 plays the whole show
+        with page_address(web) as address, Browser() as browser:
+            for moment in moments:
+                browser.open(address + "?clock=virtual&t=" + urllib.parse.quote(moment))
+                browser.wait_for("window.tenfold && window.tenfold.phase === 'ended'", 300, "the show stops (%s)" % moment)
+                status, shown = browser.evaluate("[window.tenfold.status, document.getElementById('message').textContent]")
+                shown = [generic(l) for l in shown.splitlines() if l.startswith("tenfold:")]
+                want_status, want = natives[moment].result()
+                check(want_status == 2 and len(want) == 1, "the native program names %s: %s" % (moment, want))
+                check(status == 2 and shown == want, "?t=%s: the page shows %s with status %s, the program said %s"
+                      % (moment, shown, status, want))
+            check(not browser.problems, "\n".join(browser.problems))
+
+
+# Jumps in a show started at 4:0 on the real clock, in order: the key, the scene it goes to or the
+# seconds it goes on or back, and whether the page starts a new program for it.
+JUMPS = (("2", 2, 0, True), ("ArrowRight", 0, 10, False), ("8", 8, 0, False), ("ArrowLeft", 0, -10, True))
+
+
+def test_jumps(web, native):
+    """The keys jump on the real clock: back by a new program, on by the program seeking; each lands
+    where it should, the pictures, the music and the song move on after it, and the canvas and the
+    audio context stay the same objects."""
+    with page_address(web) as address, Browser() as browser:
+        start_with_a_click(browser, address + "?t=4:0")
+        browser.wait_for("window.tenfold.scene === 4 && window.tenfold.tick >= 0", 60, "the start at 4:0")
+        browser.evaluate("window.kept = [document.getElementById('screen'), window.tenfold.audio.context], 0")
+        for key, scene, seconds, again in JUMPS:
+            before = browser.evaluate("[window.tenfold.tick, window.tenfold.programs]")
+            asked = time.time()
+            press(browser, key)
+            programs = before[1] + again
+            landed = "window.tenfold.programs === %d && window.tenfold.tick >= 0 && " % programs + (
+                "window.tenfold.scene === %d" % scene if scene else
+                "window.tenfold.tick >= %d" % (before[0] + 60 * seconds))
+            browser.wait_for(landed, 60, "key %s lands" % key)
+            tick = browser.evaluate("window.tenfold.tick")
+            if seconds:  # the show's time since the key, and a second for the page's polls
+                late = tick - (before[0] + 60 * seconds)
+                check(0 <= late <= 60 * (time.time() - asked + 1), "key %s: from tick %d to %d"
+                      % (key, before[0], tick))
+            song = browser.evaluate("window.tenfold.song")
+            time.sleep(1.5)
+            after = browser.evaluate("(() => { const t = window.tenfold; return {song: t.song, peak: t.audio.peak,"
+                                     "audio: t.audio.state, shown: t.shown,"
+                                     "same: document.getElementById('screen') === window.kept[0]"
+                                     "&& t.audio.context === window.kept[1]}; })()")
+            check(after["audio"] == "running" and after["peak"] > 1000 and after["song"] > song,
+                  "after key %s the music plays: %s, song from %s" % (key, after, song))
+            check(after["shown"][0] == scene if scene else after["shown"][1] >= before[0] + 60 * seconds,
+                  "after key %s the picture shown is one from where it went: %s" % (key, after))
+            check(after["same"], "after key %s the canvas and the audio context are the same" % key)
+        check(not browser.problems, "\n".join(browser.problems))
+
+
+# Phones: the viewport in CSS pixels, the device pixel ratio and the safe areas, in the order the
+# phone turns. The first is tapped to start the show.
+PHONES = (("portrait", 390, 844, 3, {"top": 47, "bottom": 34, "left": 0, "right": 0}),
+          ("landscape", 844, 390, 3, {"top": 0, "bottom": 21, "left": 47, "right": 47}),
+          ("landscape, an exact fit", 640, 360, 2, {"top": 0, "bottom": 0, "left": 0, "right": 0}))
+
+LAYOUT = """(() => { const r = document.getElementById('screen').getBoundingClientRect(), t = window.tenfold;
+  return {x: r.x, y: r.y, w: r.width, h: r.height, vw: innerWidth, vh: innerHeight, fill: document.body.className,
+          rendering: getComputedStyle(document.getElementById('screen')).imageRendering, audio: t.audio.state,
+          peak: t.audio.peak, fullscreen: document.fullscreenElement !== null}; })()"""
+
+
+def test_phone(web, native):
+    """Chromium's phone emulation, without the Fullscreen API: a tap starts the show and its
+    sound, and the picture fills the width or the height inside the safe areas, whole-number
+    scaled where that fits exactly, else with sharp pixels, also when the phone turns."""
+    with page_address(web) as address, Browser() as browser:
+        browser.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+        browser.call("Page.addScriptToEvaluateOnNewDocument",
+                     source="delete Element.prototype.requestFullscreen; delete Element.prototype.webkitRequestFullscreen;")
+        for turn, (what, width, height, ratio, insets) in enumerate(PHONES):
+            browser.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=ratio,
+                         mobile=True)
+            browser.call("Emulation.setSafeAreaInsetsOverride", insets=insets)
+            if turn == 0:
+                browser.open(address)
+                browser.wait_for("window.tenfold && window.tenfold.phase === 'ready'", 120, "the page ready")
+                box = browser.evaluate("(() => { const r = document.getElementById('start').getBoundingClientRect();"
+                                       "return [r.x + r.width / 2, r.y + r.height / 2]; })()")
+                browser.call("Input.dispatchTouchEvent", type="touchStart", touchPoints=[{"x": box[0], "y": box[1]}])
+                browser.call("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+                browser.wait_for("window.tenfold.scene >= 1 && window.tenfold.audio.peak > 1000", 60,
+                                 "a tap starts the show and its sound")
+            time.sleep(1)
+            got = browser.evaluate(LAYOUT)
+            room_w, room_h = width - insets["left"] - insets["right"], height - insets["top"] - insets["bottom"]
+            fit = min(room_w * ratio / 320, room_h * ratio / 240)
+            scale = got["w"] * ratio / 320  # device pixels per pixel of the show
+            inside = (got["x"] >= insets["left"] - 0.5 and got["y"] >= insets["top"] - 0.5
+                      and got["x"] + got["w"] <= width - insets["right"] + 0.5
+                      and got["y"] + got["h"] <= height - insets["bottom"] + 0.5)
+            check(got["audio"] == "running" and got["fill"] == "fill" and not got["fullscreen"],
+                  "%s: the show plays in the fill mode: %s" % (what, got))
+            check(inside and abs(got["w"] * 3 - got["h"] * 4) < 1, "%s: a 4:3 picture inside the safe areas: %s"
+                  % (what, got))
+            check(min(abs(got["w"] - room_w), abs(got["h"] - room_h)) < 0.5,
+                  "%s: the picture fills the width or the height: %s" % (what, got))
+            check(got["rendering"] == "pixelated", "%s: sharp pixels: %s" % (what, got["rendering"]))
+            check(fit != math.floor(fit) or abs(scale - fit) < 1e-6,
+                  "%s: whole-number scaled at %d, got %.3f" % (what, fit, scale))
+        check(not browser.problems, "\n".join(browser.problems))
+
+
+def read_png(path):
+    """Width, height, colour type, palette and pixel bytes (one a pixel) of an 8-bit PNG file, its
+    chunks' CRCs checked and its rows unfiltered."""
+    data = open(path, "rb").read()
+    check(data[:8] == b"\x89PNG\r\n\x1a\n", "%s is a PNG file" % path)
+    chunks, idat, at = {}, b"", 8
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        check(zlib.crc32(kind + body) == struct.unpack(">I", data[at + 8 + length:at + 12 + length])[0],
+              "%s: the CRC of %s" % (path, kind))
+        if kind == b"IDAT":
+            idat += body
+        chunks[kind] = body
+        at += 12 + length
+    width, height, depth, colour = struct.unpack(">IIBB", chunks[b"IHDR"][:10])
+    check(depth == 8, "%s: 8 bits" % path)
+    raw, pixels = zlib.decompress(idat), bytearray()
+    previous = bytearray(width)
+    for y in range(height):
+        kind, row = raw[y * (width + 1)], bytearray(raw[y * (width + 1) + 1:(y + 1) * (width + 1)])
+        for x in range(width):
+            a, b, c = row[x - 1] if x else 0, previous[x], previous[x - 1] if x else 0
+            p = a + b - c
+            paeth = a if abs(p - a) <= abs(p - b) and abs(p - a) <= abs(p - c) else b if abs(p - b) <= abs(p - c) else c
+            row[x] = (row[x] + (0, a, b, (a + b) // 2, paeth)[kind]) & 0xFF
+        pixels += row
+        previous = row
+    return width, height, colour, chunks.get(b"PLTE", b""), bytes(pixels)
+
+
+def canvas_rgb(browser):
+    rgba = base64.b64decode(browser.evaluate(
+        "(() => { const d = document.getElementById('screen').getContext('2d').getImageData(0, 0, 320, 240).data;"
+        "let s = ''; for (let i = 0; i < d.length; i += 8192) s += String.fromCharCode(...d.subarray(i, i + 8192));"
+        "return btoa(s); })()"))
+    return bytes(b for i, b in enumerate(rgba) if i % 4 != 3)
+
+
+def test_screenshot(web, native):
+    """S and the link control at the end of a run from a palette fade: the 320 x 240 PNG has the
+    picture's palette and decodes (ImageMagick) to exactly the canvas, the 4 x one is its nearest-
+    neighbour enlargement, both are named by the picture's scene and show time, and the link, opened,
+    starts at the tick of that picture: its indices and palette are that tick's frame."""
+    downloads = tempfile.mkdtemp(prefix="tenfold-downloads-")
+    try:
+        with page_address(web) as address, Browser() as browser:
+            browser.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=downloads)
+            browser.open(address + "?clock=virtual&t=3:15.5")
+            browser.wait_for("window.tenfold && window.tenfold.lastTick > 0", 120, "the start at 3:15.5")
+            end_with_esc(browser)
+            press(browser, "s")
+            browser.wait_for("window.tenfold.shots.length === 2", 30, "two screenshots")
+            names = browser.evaluate("window.tenfold.shots")
+            deadline = time.time() + 30
+            while sorted(os.listdir(downloads)) != sorted(names):
+                check(time.time() < deadline, "the downloads %s, got %s" % (names, os.listdir(downloads)))
+                time.sleep(0.2)
+            shot, big = (os.path.join(downloads, n) for n in names)
+            width, height, colour, palette, indices = read_png(shot)
+            check((width, height, colour, len(palette)) == (320, 240, 3, 768),
+                  "a 320 x 240 picture with a palette of 256 colours: %s" % ((width, height, colour, len(palette)),))
+            check(png_rgb(shot) == canvas_rgb(browser), "the screenshot decodes to the canvas's picture")
+            width, height, colour, big_palette, big_indices = read_png(big)
+            enlarged = bytes(indices[(y // 4) * 320 + x // 4] for y in range(960) for x in range(1280))
+            check((width, height, colour, big_palette) == (1280, 960, 3, palette) and big_indices == enlarged,
+                  "the 4 x screenshot is the picture enlarged, nearest neighbour")
+            browser.call("Runtime.evaluate", expression="document.getElementById('link').click()", userGesture=True)
+            browser.wait_for("window.tenfold.link !== null", 10, "the link to the moment")
+            link = browser.evaluate("window.tenfold.link")
+            browser.open(link)
+            browser.wait_for("window.tenfold && window.tenfold.lastTick > 0", 120, "the link's start")
+            end_with_esc(browser)
+            frames = browser.evaluate("window.tenfold.frames")
+            tick = min(int(t) for t in frames)
+            scene = int(urllib.parse.parse_qs(urllib.parse.urlparse(link).query)["t"][0].split(":")[0])
+            dac = bytes(c >> 2 for c in palette)
+            check(frames[str(tick)] == [scene, frame_hash(indices), frame_hash(dac)],
+                  "the link %s starts at the picture of the screenshot" % link)
+            want = "tenfold-scene%d-%06.2fs" % (scene, tick / 60)
+            check(names == [want + ".png", want + "-4x.png"], "screenshots named %s, not %s" % (want, names))
+            check(not browser.problems, "\n".join(browser.problems))
+    finally:
+        shutil.rmtree(downloads, ignore_errors=True)
+
+
 # Let the helpers close in with-statements.
 Server.__enter__ = lambda self: self
 Server.__exit__ = lambda self, *a: self.close()
@@ -365,7 +642,8 @@ Browser.__enter__ = lambda self: self
 Browser.__exit__ = lambda self, *a: self.close()
 
 TESTS = {"golden": test_golden, "realtime": test_realtime, "background": test_background, "pack": test_pack,
-         "bundle": test_bundle}
+         "bundle": test_bundle, "start": test_start, "bad-start": test_bad_start, "jumps": test_jumps,
+         "phone": test_phone, "screenshot": test_screenshot}
 
 
 def main():
