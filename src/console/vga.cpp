@@ -21,6 +21,8 @@ namespace con {
 
 Vga vga;
 
+namespace {
+
 // Palette indices to red, green, blue bytes. The plain form writes each pixel's three bytes as one
 // 4-byte store that the next pixel's overwrites in part.
 void lookup_rgb24_plain(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb, int n) {
@@ -32,8 +34,6 @@ void lookup_rgb24_plain(const uint8_t* indices, const uint32_t* colours, uint8_t
     for (int i = 0; i < n - 1; i++) memcpy(rgb + 3 * i, &in_order[indices[i]], 4);
     if (n > 0) memcpy(rgb + 3 * (n - 1), &in_order[indices[n - 1]], 3);
 }
-
-namespace {
 
 #if defined(__x86_64__) && defined(__GNUC__)
 // Where the processor has AVX-512 byte permutes (VBMI, which the pixel kernels' AVX-512 form does
@@ -83,20 +83,15 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void lookup_rgb24_vbmi(co
 }
 #endif
 
-// Chosen once, at the first scan-out, as the pixel kernels choose their form at start.
-void (*pick_lookup_rgb24())(const uint8_t*, const uint32_t*, uint8_t*, int) {
-#if defined(__x86_64__) && defined(__GNUC__)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw")) return lookup_rgb24_vbmi;
-#endif
-    return lookup_rgb24_plain;
-}
-
 }  // namespace
 
+// The VBMI form where the kernels run their AVX-512 form and the processor has VBMI too.
 void lookup_rgb24(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb, int n) {
-    static const auto kernel = pick_lookup_rgb24();
-    kernel(indices, colours, rgb, n);
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool vbmi = __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw");
+    if (kernel_form == KernelForm::avx512 && vbmi) return lookup_rgb24_vbmi(indices, colours, rgb, n);
+#endif
+    lookup_rgb24_plain(indices, colours, rgb, n);
 }
 
 void Display::show_indexed(const uint8_t* indices, const uint32_t* colours) {
@@ -154,10 +149,9 @@ void scan_indices(uint8_t* indices) {
     constexpr int PAGE = SCAN_WIDTH * SCAN_HEIGHT / 4;
     int base = vga.display_start / 4;
     int first = VGA_PLANE_SIZE - base < PAGE ? VGA_PLANE_SIZE - base : PAGE;
-    interleave_planes(vga.planes[0] + base, vga.planes[1] + base, vga.planes[2] + base, vga.planes[3] + base,
-                      indices, first);
-    interleave_planes(vga.planes[0], vga.planes[1], vga.planes[2], vga.planes[3], indices + 4 * first,
-                      PAGE - first);
+    const auto interleave = pixel_kernel<interleave_planes>;
+    interleave(vga.planes[0] + base, vga.planes[1] + base, vga.planes[2] + base, vga.planes[3] + base, indices, first);
+    interleave(vga.planes[0], vga.planes[1], vga.planes[2], vga.planes[3], indices + 4 * first, PAGE - first);
 }
 
 // The DAC's 6-bit entries as 8-bit 0xRRGGBB, v << 2 | v >> 4 per component.

@@ -48,7 +48,8 @@ void smear(const uint8_t* src, uint8_t* dst, int cx, int cy, int step, int facto
     smear_centre_row(src + cy * SCREEN_WIDTH, dst + cy * SCREEN_WIDTH, cx, upper, f);
     for (int y = cy - 1, r = -step; y >= 0; y--, r -= step) {
         int sy = y - (r >> 16);
-        smear_row(src + y * SCREEN_WIDTH, src + sy * SCREEN_WIDTH, dst + y * SCREEN_WIDTH, upper, wa, wb);
+        pixel_kernel<smear_row>(src + y * SCREEN_WIDTH, src + sy * SCREEN_WIDTH, dst + y * SCREEN_WIDTH, upper, wa,
+                                wb);
     }
     // Below the centre row the right pass starts at cx itself, so the centre column is blended a
     // second time, with the sample column cx - (step >> 16): in place, over its first blend; in
@@ -57,7 +58,7 @@ void smear(const uint8_t* src, uint8_t* dst, int cx, int cy, int step, int facto
         const uint8_t* in = src + y * SCREEN_WIDTH;
         const uint8_t* sample_row = src + (y - 1 - (r >> 16)) * SCREEN_WIDTH;
         uint8_t* out = dst + y * SCREEN_WIDTH;
-        smear_row(in, sample_row, out, lower, wa, wb);
+        pixel_kernel<smear_row>(in, sample_row, out, lower, wa, wb);
         out[cx] = uint8_t(blend_pixel(in[cx], sample_row[cx - (step >> 16)], f));
     }
 }

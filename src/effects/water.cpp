@@ -138,7 +138,7 @@ void water_step(int page, int damping_shift) {
     int shift = clamp_shift(damping_shift);
     Border<int32_t> border;
     save_border(d, &border);
-    step_run(d + RUN_FIRST, s + RUN_FIRST, RUN_END - RUN_FIRST, shift);
+    pixel_kernel<step_run>(d + RUN_FIRST, s + RUN_FIRST, RUN_END - RUN_FIRST, shift);
     restore_border(d, border);
 }
 
@@ -155,9 +155,9 @@ void water_render(int page, int shade_shift, FrameBuffer* frame) {
     int8_t shade[CHUNK];
     for (int p0 = RUN_FIRST; p0 < RUN_END; p0 += CHUNK) {
         int n = std::min(CHUNK, RUN_END - p0);
-        pixel_slopes(h + p0, pick, shade, n, shift);
+        pixel_kernel<pixel_slopes>(h + p0, pick, shade, n, shift);
         memset(pick + n, 0, 8);  // render_far reads up to 7 entries past n
-        render_near(b + p0, pick, shade, dst + p0, n);
+        pixel_kernel<render_near>(b + p0, pick, shade, dst + p0, n);
         render_far(h, b, dst, pick, p0, n, shift);
     }
     restore_border(dst, border);

@@ -28,7 +28,7 @@ void present_buffer(const FrameBuffer* frame) {
     port_out(0x3C4, 2);  // sequencer index: Map Mask
     for (int p = 0; p < 4; p++) {
         port_out(0x3C5, 1 << p);
-        copy_plane(buf, p, graph_mem + draw_page / 4);
+        pixel_kernel<copy_plane>(buf, p, graph_mem + draw_page / 4);
     }
     vga_waitretrace();
     vga_setdisplaystart(draw_page);
