@@ -14,7 +14,8 @@ struct EdgeWalker {
     int32_t dx, du, dv;
 };
 
-int32_t edge_slope(int32_t from, int32_t to, int32_t rows) { return (to - from) * 65536 / rows; }
+// A flat face's picture coordinates are all 0: no division for them.
+int32_t edge_slope(int32_t from, int32_t to, int32_t rows) { return to == from ? 0 : (to - from) * 65536 / rows; }
 
 EdgeWalker walker_along(const ScreenPoint& p, const ScreenPoint& q) {
     int32_t rows = q.y - p.y;
