@@ -58,9 +58,8 @@ void collect_faces(World* world, const Window& w) {
             const MeshFace* face = &slot->mesh.faces[f];
             const ScreenCorner &a = corners[face->a], &b = corners[face->b], &c = corners[face->c];
             if (!face_may_show(a, b, c, face->colour)) continue;
-            uint32_t n = world->visible_count++;
-            world->visible_faces[n] = VisibleFace{int32_t(n), int32_t(f), uint16_t(s)};
-            world->depth_keys[n] = float(int64_t(a.z) + b.z + c.z);
+            world->visible_faces[world->visible_count++] =
+                VisibleFace{float(int64_t(a.z) + b.z + c.z), int32_t(f), uint16_t(s)};
         }
     }
 }
@@ -128,6 +127,6 @@ void world_render(World* world, const Camera* camera) {
     world->visible_count = 0;
     if (!world->visible_faces) return;
     collect_faces(world, w);
-    sort_faces_by_depth(world->visible_faces, world->depth_keys, 0, int(world->visible_count) - 1);
+    sort_faces_by_depth(world->visible_faces, 0, int(world->visible_count) - 1);
     for (uint32_t n = 0; n < world->visible_count; n++) draw_face(world, &world->visible_faces[n]);
 }

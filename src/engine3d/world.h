@@ -37,7 +37,7 @@ struct ScreenCorner {
 
 // One face that survived culling in the current frame.
 struct VisibleFace {
-    int32_t key_index;  // position of the face's depth key
+    float depth;        // sum of the corners' depths: the sort key
     int32_t face;       // face index within its mesh
     uint16_t slot;      // object slot
 };
@@ -55,7 +55,6 @@ struct World {
     // Scratch memory of world_render, reserved by world_alloc_work for total_faces entries (the
     // corners: total_vertices).
     VisibleFace* visible_faces;
-    float* depth_keys;
     ScreenCorner* corners;
     uint32_t capacity;   // number of slots
 };
