@@ -13,6 +13,10 @@
 #include "effects/scale.h"
 #include "effects/smear.h"
 #include "effects/water.h"
+#include "engine3d/camera.h"
+#include "engine3d/render.h"
+#include "engine3d/transform.h"
+#include "support/asc_text.h"
 #include "support/frames.h"
 #include "support/headless.h"
 #include "support/kernel_forms.h"
@@ -113,6 +117,33 @@ Bytes water() {
     return out;
 }
 
+// Vertices all round the camera, some on its plane (depth 0), turned and not.
+Bytes projections() {
+    TestMesh mesh;
+    for (int k = 0; k < 203; k++)
+        mesh.vertices.push_back({float(k * 37 % 1400) - 700, float(k * 53 % 900) - 450, k % 7 ? float(k * 11 % 1500) - 900 : -600});
+    mesh.faces.push_back({0, 1, 2});
+    TempFile file(asc_text(mesh));
+    World world{};
+    Camera camera;
+    camera_init(&camera, 400, 160, 205, 1, 0.9375f, 0, 320, 0, 240);
+    Bytes out;
+    if (world_create(&world, 1) != 0 || world_load_object(&world, file.path.c_str(), 1, 0, 0, 0, 16, 50, 50, 50) != 0 ||
+        world_alloc_work(&world) != 0) {
+        ADD_FAILURE() << "the test mesh did not load";
+    } else {
+        for (float turn : {0.0f, 0.3f}) {
+            object_rotate_move(&world, 0, turn, turn / 2, 0, 0, 0, 0);
+            world_begin_frame(&world);
+            object_transform(&world, 0, &camera);
+            const uint8_t* v = reinterpret_cast<const uint8_t*>(world.work_vertices);
+            append(out, Bytes(v, v + mesh.vertices.size() * sizeof(Vec3)));
+        }
+    }
+    world_destroy(&world);
+    return out;
+}
+
 // Presentation into the planes, and the scan-out of pages that do and do not wrap round the
 // planes' end through a DAC of random colours.
 Bytes scan_outs() {
@@ -143,7 +174,8 @@ Bytes scan_outs() {
 TEST(KernelForms, EveryFormWritesWhatThePlainFormWrites) {
     const std::pair<const char*, std::function<Bytes()>> cases[] = {
         {"radial smear", smears}, {"filters and cross-fade", filters}, {"scaling", scalings},
-        {"blits and grid picture", blits}, {"water", water}, {"presentation and scan-out", scan_outs}};
+        {"blits and grid picture", blits}, {"water", water}, {"projection", projections},
+        {"presentation and scan-out", scan_outs}};
     for (const auto& [what, run] : cases) {
         Bytes plain;
         {
