@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test, then
 # runs each fuzz target briefly, then (with no arguments, where the web toolchain is installed)
-# builds the show for the browser and tests it in headless Chromium.
+# builds the show for the browser, as a bundle for web hosts too, and tests it in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/need-packages play test
@@ -12,6 +12,6 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-asan && ctest --output-on-failure -j"$(nproc)" "$@")
 scripts/fuzz.sh 15
 if [ $# -eq 0 ] && command -v emcc >/dev/null && command -v chromium >/dev/null; then
-  TENFOLD_WEB_PACK=build-asan/data.dat scripts/web --build-only
+  TENFOLD_WEB_PACK=build-asan/data.dat scripts/web --bundle
   /usr/bin/python3 tests/web/browser_test.py build-web build-asan
 fi

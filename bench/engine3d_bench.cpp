@@ -26,7 +26,7 @@ const ScreenPoint corners[3] = {{5, 2, 1, 0, 0, 9}, {315, 40, 1, 240, 20, 9}, {6
 
 int64_t triangle_pixels() {
     Screen s;
-    fill_triangle_flat(&corners[0], &corners[1], &corners[2]);
+    fill_triangle_flat(frame_buf, &corners[0], &corners[1], &corners[2]);
     int64_t n = 0;
     for (uint8_t p : s.pixels) n += p != 0;
     return n;
@@ -40,7 +40,7 @@ void set_rate(benchmark::State& state, int64_t pixels) {
 void BM_FillFlat(benchmark::State& state) {
     Screen s;
     for (auto _ : state) {
-        fill_triangle_flat(&corners[0], &corners[1], &corners[2]);
+        fill_triangle_flat(frame_buf, &corners[0], &corners[1], &corners[2]);
         benchmark::ClobberMemory();
     }
     set_rate(state, triangle_pixels());
@@ -51,7 +51,7 @@ void BM_FillMapped(benchmark::State& state) {
     std::vector<uint8_t> picture(65536);
     for (int k = 0; k < 65536; k++) picture[k] = uint8_t(k * 7 + (k >> 8));
     for (auto _ : state) {
-        fill_triangle_mapped(&corners[0], &corners[1], &corners[2], picture.data());
+        fill_triangle_mapped(frame_buf, &corners[0], &corners[1], &corners[2], picture.data());
         benchmark::ClobberMemory();
     }
     set_rate(state, triangle_pixels());

@@ -26,7 +26,7 @@ function(tenfold_browser_page target)
             --js-output=tenfold-data.js --no-node
     DEPENDS ${TENFOLD_WEB_PACK} WORKING_DIRECTORY ${out} VERBATIM)
   set(page)
-  foreach(f index.html page.js page.css)
+  foreach(f index.html page.js page.css audio.js)
     add_custom_command(OUTPUT ${out}/${f} COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/${f} ${out}/${f}
       DEPENDS ${CMAKE_SOURCE_DIR}/web/${f} VERBATIM)
     list(APPEND page ${out}/${f})

@@ -197,6 +197,21 @@ void load_entry(const Entry& e) {
     }
 }
 
+// A world is destroyed with the objects still in it; its work memory goes with it.
+void unload_entry(const Entry& e) {
+    switch (e.kind) {
+        case PALETTE:
+            if (*e.palette) free_palette(*e.palette);
+            *e.palette = nullptr;
+            break;
+        case SPRITE: free_sprite_slot(e.sprite); break;
+        case PICTURE: free_picture(e.world, e.number); break;
+        case WORLD: world_destroy(e.world); break;
+        case OBJECT: *e.object = -1; break;
+        case WORK: break;
+    }
+}
+
 // Why a file did not load: the file system's reason, else what its reader wants.
 const char* load_failure(const Entry& e) {
     struct stat st;
@@ -251,7 +266,20 @@ bool named_before(const Entry* e) {
 
 void load_data() {
     printf("loading data ...\n");
+    load_catalogue();
+}
+
+void load_catalogue() {
     for (const Entry& e : catalogue) load_entry(e);
+}
+
+void unload_data() {
+    for (const Entry& e : catalogue) unload_entry(e);
+}
+
+void free_sprite_slot(Sprite** slot) {
+    if (*slot) free_sprite(*slot);
+    *slot = nullptr;
 }
 
 int load_picture(World* world, int index, const char* path) {

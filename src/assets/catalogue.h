@@ -8,9 +8,17 @@
 #include "engine3d/world.h"
 #include "video/palette.h"
 
-// Prints "loading data ...\n", then loads the catalogue in order. A file that fails leaves its slot
-// null (-1 for an object) after its reader's message; loading goes on.
+// Prints "loading data ...\n", then loads the catalogue in order (load_catalogue). A file that fails
+// leaves its slot null (-1 for an object) after its reader's message; loading goes on.
 void load_data();
+void load_catalogue();
+// Frees whatever is still loaded, once, and empties every slot: sprites, palettes and pictures
+// null, worlds without objects or work memory, object indices -1. load_data may then load the
+// catalogue again.
+void unload_data();
+// Frees the sprite in a slot and empties the slot; an empty slot is left as it is. The scenes free
+// the sprites they are the last to use through this.
+void free_sprite_slot(Sprite** slot);
 // Fills picture slot index of world from a PCX file: the path, a 768-byte palette and a 256 x 256
 // pixel block, 0 where a smaller picture leaves it. 0, or -1 after "file (%s) not found.\n" with
 // the slot left empty.

@@ -22,7 +22,7 @@ size_t read_upto(int fd, void* buf, size_t n) {
 
 int write_file(const char* path, const uint8_t* head, size_t head_size, const uint8_t* body,
                size_t body_size) {
-    int fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         printf("Error creating file: %s\n", path);
         return 0;

@@ -8,9 +8,9 @@
 // Reads up to n bytes, stopping early only at the end of the file or on an error; returns the
 // number of bytes read. What is not read is left as it was.
 size_t read_upto(int fd, void* buf, size_t n);
-// Writes head and then body to path, creating the file if needed and never truncating it (bytes
-// after the new end stay). Returns 1, or 0 after "Error creating file: %s\n" when it cannot be
-// opened or "Error writing file: %s\n" when a write fails.
+// Writes head and then body to path, creating the file if needed and replacing what it held.
+// Returns 1, or 0 after "Error creating file: %s\n" when it cannot be opened or
+// "Error writing file: %s\n" when a write fails.
 int write_file(const char* path, const uint8_t* head, size_t head_size, const uint8_t* body,
                size_t body_size);
 

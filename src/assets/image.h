@@ -18,8 +18,8 @@ struct PaletteFile {
 
 // Records and their blocks come from calloc and go back with free. The readers return null (after
 // a message, except for a wrong IMAGE magic) and leave nothing open or allocated behind; a short
-// file leaves the missing pixels or colours 0. The writers return 1, or 0 after a message; they
-// never truncate an existing file.
+// file leaves the missing pixels or colours 0. The writers return 1, or 0 after a message; a file
+// written over an existing one replaces it whole.
 Image* new_image();
 PaletteFile* new_palette_file();
 Image* read_image(const char* path);

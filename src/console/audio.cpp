@@ -35,10 +35,14 @@ constexpr int64_t MAX_BLOCK = 4096;            // samples per mixing call
 constexpr uint32_t STREAM_DATA_BYTES = 0x7ffff000;
 
 int64_t mixed = 0;  // samples mixed since the driver started
+// Mixed samples are handed on (to the WAV file and the hook) from this one on; a seek hides the
+// ones before the moment it goes to.
+int64_t heard_from = 0;
+MDRIVER* driver_before_seek = nullptr;  // the run's own driver while ours mixes a seek
 int wav = -1;       // the WAV file, -1 when none is written
 bool wav_streaming = false;  // not seekable (a pipe): the header keeps the stream sizes
 int64_t wav_frames = 0;
-timespec silent_last{};
+int64_t silent_last_ns = 0;  // the clock's time mixed up to
 
 void put_u32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; i++) p[i] = uint8_t(v >> (8 * i));
@@ -93,11 +97,14 @@ void open_wav() {
     if (int error = write_wav_header(0, false)) wav_failed(error);
 }
 
-// Mixes n stereo sample frames with the library's mixer and passes them on.
-void mix(int64_t n, bool keep) {
+// Mixes n stereo sample frames with the library's mixer and passes on those from sample
+// keep_from on.
+void mix(int64_t n, int64_t keep_from) {
     static std::vector<int16_t> buf(MAX_BLOCK * 2);
     while (n > 0) {
         int64_t k = n < MAX_BLOCK ? n : MAX_BLOCK;
+        if (mixed < keep_from && mixed + k > keep_from) k = keep_from - mixed;
+        bool keep = mixed >= keep_from;
         VC_WriteBytes(reinterpret_cast<SBYTE*>(buf.data()), ULONG(k * AUDIO_FRAME_BYTES));
         if (keep && wav >= 0) {
             if (int error = write_fully(wav, buf.data(), size_t(k) * AUDIO_FRAME_BYTES)) wav_failed(error);
@@ -123,7 +130,7 @@ namespace {
 
 bool silent_wanted = false;  // set by con_audio_fallback: autodetection never picks the silent driver
 
-BOOL virtual_present() { return con_virtual_clock(); }
+BOOL virtual_present() { return settings.virtual_clock; }
 BOOL silent_present() { return silent_wanted; }
 
 // The mixer keeps its voice count across MikMod_Exit while it frees the voices; until a module
@@ -144,6 +151,7 @@ int start_mixer() {
 
 int virtual_init() {
     mixed = virtual_samples();  // the song starts now, not at the clock's start
+    heard_from = seeking() ? INT64_MAX : 0;
     if (!settings.audio_out.empty()) open_wav();
     return start_mixer();
 }
@@ -155,32 +163,22 @@ void virtual_update() {
         advance_virtual(mixed + IDLE_STEP);
         target = virtual_samples();
     }
-    mix(target - mixed, true);
+    mix(target - mixed, heard_from);
     in_driver_update = false;
 }
 
 int silent_init() {
-    clock_gettime(CLOCK_MONOTONIC, &silent_last);
+    silent_last_ns = show_ns();
     return start_mixer();
 }
 
+// Mixes the samples of the clock's time since the last update (a pause takes none); after a
+// stall the song catches up with the clock, as it would on a sound card that kept playing.
 void silent_update() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    int64_t ns = (now.tv_sec - silent_last.tv_sec) * 1000000000LL + (now.tv_nsec - silent_last.tv_nsec);
-    int64_t n = ns * AUDIO_RATE / 1000000000LL;
+    int64_t n = (show_ns() - silent_last_ns) * AUDIO_RATE / NS_PER_SECOND;
     if (n <= 0) return;
-    // Whole samples only: the remainder stays in the next interval.
-    int64_t used = n * 1000000000LL / AUDIO_RATE;
-    silent_last.tv_nsec += long(used % 1000000000LL);
-    silent_last.tv_sec += time_t(used / 1000000000LL);
-    if (silent_last.tv_nsec >= 1000000000L) {
-        silent_last.tv_nsec -= 1000000000L;
-        silent_last.tv_sec++;
-    }
-    // After a stall the song catches up with the clock, as it would on a sound card that kept
-    // playing; mix() works through it in blocks.
-    mix(n, false);
+    silent_last_ns += n * NS_PER_SECOND / AUDIO_RATE;  // whole samples: the rest stays for the next
+    mix(n, INT64_MAX);
 }
 
 int reset_mixer() {
@@ -240,6 +238,27 @@ MDRIVER browser_driver = make_driver("tenfold Web Audio mixer", "tenfold-browser
 bool registered = false;
 
 }  // namespace
+
+// While the show seeks a moment our virtual driver mixes in place of the run's own (every one
+// mixes with the library's software mixer, which holds the song), handing nothing on; a device
+// hears nothing meanwhile. Taken over at the first console call after the player started.
+void audio_follow_seek() {
+    if (!seeking() || driver_before_seek || md_driver == &virtual_driver || md_driver == &drv_nos) return;
+    driver_before_seek = md_driver;
+    md_driver = &virtual_driver;
+    mixed = virtual_samples();
+    heard_from = INT64_MAX;
+}
+
+void audio_hear_from(int64_t sample) { heard_from = sample; }
+
+void audio_mix_from_now() { mixed = virtual_samples(); }
+
+void audio_seek_done() {
+    if (driver_before_seek) md_driver = driver_before_seek;
+    driver_before_seek = nullptr;
+    silent_last_ns = show_ns();  // the silent driver mixes from the moment on
+}
 
 }  // namespace con
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,11 @@ int con_audio_init() { return MikMod_Init(""); }
 // ---- the page's side ----------------------------------------------------------------------------
 
 EM_JS(void, page_draw, (const uint8_t* rgba), { Module.tenfold.draw(rgba); });
+EM_JS(void, page_picture, (const uint8_t* rgba, double target, int tick), { Module.tenfold.picture(rgba, target, tick); });
+EM_JS(int, page_take_refreshes, (int* counts, double* times, int max), { return Module.tenfold.takeRefreshes(counts, times, max); });
+EM_JS(double, page_pause_since_ms, (), { return Module.tenfold.pauseSince(); });
+EM_JS(double, page_output_latency, (), { return Module.tenfold.outputLatency(); });
+EM_JS(void, page_progress, (double done), { Module.tenfold.progress(done); });
 EM_JS(void, page_scene, (int scene), { Module.tenfold.scene(scene); });
 EM_JS(void, page_frame, (int tick, int scene, uint32_t ih, uint32_t il, uint32_t dh, uint32_t dl),
       { Module.tenfold.frame(tick, scene, ih, il, dh, dl); });
@@ -52,7 +58,7 @@ void restore_terminal_now() {}  // a page has no terminal to put back
 
 namespace {
 
-constexpr double AUDIO_LEAD_SECONDS = 0.12;  // mixed ahead of the audio clock
+constexpr double AUDIO_LEAD_SECONDS = 0.12;  // music queued ahead of what has been played
 constexpr int AUDIO_BLOCK = 2048;            // sample frames per Web Audio buffer, at most
 constexpr double REAL_BREATHE_MS = 4;        // a waiting show gives the page its turn this often
 constexpr double VIRTUAL_BREATHE_MS = 40;    // a show in virtual time, as fast as it can
@@ -71,20 +77,32 @@ void report_frame(const ScanFrame& f) {
     page_frame(int(f.tick), con_current_scene(), uint32_t(i >> 32), uint32_t(i), uint32_t(d >> 32), uint32_t(d));
 }
 
+// The pictures of the real clock wait in the page for their refresh: one tick after their tick
+// starts (console/pacing.h), and later by the music queued ahead and the device's latency, so
+// that a picture is seen when the music it goes with is heard. The delay is taken once, when the
+// first picture goes out, so that it cannot change the pictures' cadence.
 struct BrowserDisplay : Display {
     std::vector<uint32_t> rgba = std::vector<uint32_t>(SCAN_WIDTH * SCAN_HEIGHT);
     int scene = -1;
+    int64_t delay_ticks = -1;
 
     // The canvas takes red, green, blue, alpha bytes: 0xAABBGGRR as a little-endian word.
-    void show_indexed(const uint8_t* indices, const uint32_t* colours) override {
+    void show_indexed(const uint8_t* indices, const uint32_t* colours, int64_t tick) override {
         for (int p = 0; p < SCAN_WIDTH * SCAN_HEIGHT; p++) {
             uint32_t c = colours[indices[p]];
             rgba[p] = 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
         }
-        page_draw(reinterpret_cast<const uint8_t*>(rgba.data()));
+        const uint8_t* bytes = reinterpret_cast<const uint8_t*>(rgba.data());
+        if (settings.virtual_clock) return page_draw(bytes);
+        if (delay_ticks < 0) delay_ticks = std::llround((AUDIO_LEAD_SECONDS + page_output_latency()) * RETRACE_RATE);
+        page_picture(bytes, double(refresh_target_for(tick + delay_ticks)), int(tick));
     }
 
     bool poll() override {
+        int counts[64];
+        double times[64];
+        for (int i = 0, n = page_take_refreshes(counts, times, 64); i < n; i++)
+            note_refresh(counts[i], int64_t(times[i] * 1e6));
         if (con_current_scene() != scene) {
             scene = con_current_scene();
             page_scene(scene);
@@ -201,8 +219,13 @@ bool extract_tar(const uint8_t* tar, size_t size, const std::string& dir) {
 }  // namespace
 
 std::unique_ptr<Display> open_browser_display() {
-    if (con_virtual_clock()) con_set_frame_hook(report_frame);
+    if (settings.virtual_clock) con_set_frame_hook(report_frame);
     return std::make_unique<BrowserDisplay>();
+}
+
+int64_t browser_pause_since_ns() {
+    double ms = page_pause_since_ms();
+    return ms < 0 ? -1 : int64_t(ms * 1e6);
 }
 
 int64_t browser_clock_ns() {
@@ -220,7 +243,7 @@ void browser_breathe() {
     if (page_clock_ms() - last_yield_ms >= limit) yield_ms(con_virtual_clock() ? 0 : 1);
 }
 
-BOOL browser_audio_present() { return !con_virtual_clock() && page_audio_running(); }
+BOOL browser_audio_present() { return !settings.virtual_clock && page_audio_running(); }
 
 void browser_audio_start() { page_audio_start(); }
 
@@ -234,6 +257,8 @@ void browser_audio_update() {
         frames -= n;
     }
 }
+
+void browser_progress(double done) { page_progress(done); }
 
 int browser_untar(const char* archive, const char* dir) {
     FILE* f = fopen(archive, "rb");

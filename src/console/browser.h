@@ -14,11 +14,13 @@ namespace con {
 struct Display;
 
 // The canvas display; also tells the page the scene shown and, under the virtual clock, the
-// hashes of every tick's frame.
+// hashes of every tick's frame. It reads the page's refreshes, which the real clock's ticks follow.
 std::unique_ptr<Display> open_browser_display();
-// Nanoseconds of the page's clock: the audio clock while Web Audio plays, else the page's
-// monotonic clock; never goes back.
+// Nanoseconds of the page's monotonic clock, the one its refreshes are timed by; never goes back.
 int64_t browser_clock_ns();
+// When the page paused the show (Space, or the tab hidden) and stopped its sound, on that clock;
+// -1 while it plays.
+int64_t browser_pause_since_ns();
 // Sleeps this long, letting the page run meanwhile.
 void browser_sleep_ns(int64_t ns);
 // Lets the page run if the show has kept it waiting for a while; cheap when it has not.
@@ -28,6 +30,8 @@ void browser_breathe();
 BOOL browser_audio_present();
 void browser_audio_start();
 void browser_audio_update();
+// How far a seek has come (0 ... 1), or -1 when it is over.
+void browser_progress(double done);
 // Unpacks a gzip-compressed tar into dir, as tar -xzf would; 0 on success.
 int browser_untar(const char* archive, const char* dir);
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "console/internal.h"
+#include "console/pacing.h"
 #ifdef __EMSCRIPTEN__
 #include "console/browser.h"
 #endif
@@ -46,6 +47,12 @@ struct SceneStats {
 std::vector<SceneStats> marks;  // where each scene started
 int64_t frames = 0, missed_ticks = 0;
 long song_position = -1;
+struct {
+    bool reported = false;
+    PacingCount count;
+    double hz = 0;
+    int per_tick = 0;
+} pacing;
 
 // What is left to do when a signal ends the process at once; async-signal-safe.
 void clean_up_at_once() {
@@ -89,11 +96,11 @@ void trap_signals() {
     }
 }
 
+std::string started_in;  // the working folder at console_start
+
 std::string absolute(const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
-    char cwd[PATH_MAX];
-    if (!getcwd(cwd, sizeof cwd)) return path;
-    return std::string(cwd) + "/" + path;
+    return started_in + "/" + path;
 }
 
 void finish() {
@@ -122,6 +129,15 @@ void note_song_position() {
     if (MODULE* m = Player_GetModule()) song_position = long(m->sngpos) * 65536 + m->patpos;
 }
 
+const std::string& start_folder() { return started_in; }
+
+void report_pacing(const PacingCount& p, double hz, int per_tick) {
+    pacing.reported = true;
+    pacing.count = p;
+    pacing.hz = hz;
+    pacing.per_tick = per_tick;
+}
+
 void report_output_failure(const std::string& path, int error) {
     outputs_failed = true;
     fprintf(stderr, "tenfold: cannot write %s: %s\n", path.c_str(), strerror(error));
@@ -140,7 +156,7 @@ void write_stats() {
     getrusage(RUSAGE_SELF, &usage);
     fprintf(f, "{\"clock\": \"%s\", \"frames\": %lld, \"ticks\": %lld, \"missed_ticks\": %lld, "
                "\"cpu_seconds\": %.3f, \"seconds\": %.6f, \"peak_rss_kb\": %ld, \"scenes\": [",
-            con_virtual_clock() ? "virtual" : "real", (long long)end.frames, (long long)end.ticks,
+            settings.virtual_clock ? "virtual" : "real", (long long)end.frames, (long long)end.ticks,
             (long long)end.missed, end.cpu, end.seconds, usage.ru_maxrss);
     for (size_t i = 0; i < marks.size(); i++) {
         const SceneStats& a = marks[i];
@@ -151,7 +167,16 @@ void write_stats() {
                 i ? "," : "", a.scene, (long long)(b.frames - a.frames), (long long)(b.ticks - a.ticks),
                 (long long)(b.missed - a.missed), b.cpu - a.cpu, a.seconds, b.seconds, a.position, b.position);
     }
-    fprintf(f, "%s]}\n", marks.empty() ? "" : "\n");
+    fprintf(f, "%s]", marks.empty() ? "" : "\n");
+    if (pacing.reported) {
+        const PacingCount& p = pacing.count;
+        fprintf(f, ",\n \"display\": {\"refresh_hz\": %.3f, \"refreshes_per_tick\": %d, \"refreshes\": %lld, "
+                   "\"motion_refreshes\": %lld, \"ticks_shown_once\": %lld, \"ticks_shown_twice\": %lld, "
+                   "\"ticks_shown_more\": %lld, \"ticks_never_shown\": %lld, \"repeated\": %lld, \"skipped\": %lld}",
+                pacing.hz, pacing.per_tick, (long long)p.refreshes, (long long)p.motion_refreshes, (long long)p.once,
+                (long long)p.twice, (long long)p.more, (long long)p.never, (long long)p.repeated, (long long)p.skipped);
+    }
+    fprintf(f, "}\n");
     int error = fflush(f) != 0 || ferror(f) ? errno : 0;
     if (fclose(f) != 0 && !error) error = errno;
     if (error) report_output_failure(settings.stats, error);
@@ -168,10 +193,14 @@ ConsoleSettings console_settings_from_env() {
     if (const char* v = getenv("TENFOLD_AUDIO_OUT")) s.audio_out = v;
     if (const char* v = getenv("TENFOLD_SCALE")) s.scale = atoi(v);
     if (const char* v = getenv("TENFOLD_STATS")) s.stats = v;
+    if (const char* v = getenv("TENFOLD_VSYNC")) s.vsync = std::string(v) != "off";
+    if (const char* v = getenv("TENFOLD_START")) s.start = v;
     return s;
 }
 
 void console_start(const ConsoleSettings& s) {
+    char cwd[PATH_MAX];
+    started_in = getcwd(cwd, sizeof cwd) ? cwd : ".";
     settings = s;
     const std::string& v = settings.video;
     if (v != "auto" && v != "window" && v != "terminal" && v != "none") {
@@ -182,11 +211,14 @@ void console_start(const ConsoleSettings& s) {
     // The show may change its directory later; files named relative to where it started stay there.
     settings.audio_out = absolute(settings.audio_out);
     settings.stats = absolute(settings.stats);
+    if (!console_set_start(settings.start)) exit(2);
     start_clock();
     quit_status = 0;
     quitting = false;
     outputs_failed = stats_written = false;
     marks.clear();
+    seek_start_of_run();
+    pacing.reported = false;
     frames = missed_ticks = 0;
     song_position = -1;
     if (!started) {
@@ -214,6 +246,13 @@ void console_check_quit() {
 #ifdef __EMSCRIPTEN__
     browser_breathe();  // every console call may give the page its turn (Esc comes in then)
 #endif
+    if (!quit_status) {
+        hold_while_paused();
+        seek_check();
+#ifndef __EMSCRIPTEN__
+        take_screenshot_if_asked();  // the page takes its own
+#endif
+    }
     if (!quit_status || quitting) return;
     quitting = true;
     if (quit_handler) quit_handler(quit_status);
@@ -226,5 +265,7 @@ void console_mark_scene(int scene) {
 }
 
 int con_current_scene() { return marks.empty() ? 0 : marks.back().scene; }
+
+void con::restart_scene_marks() { marks.clear(); }
 
 void con_request_quit(int status) { request_quit(status); }

@@ -11,6 +11,13 @@
 constexpr int SCAN_WIDTH = 320;
 constexpr int SCAN_HEIGHT = 240;
 
+// A DAC component (6 bits) as the CRT shows it (8 bits).
+constexpr uint8_t con_dac_8bit(uint8_t v) { return uint8_t(v << 2 | v >> 4); }
+// The DAC's 256 entries (red, green, blue, 6-bit) as the 8-bit palette the CRT shows.
+inline void con_dac_palette(const uint8_t* dac, uint8_t* palette) {
+    for (int i = 0; i < 768; i++) palette[i] = con_dac_8bit(dac[i]);
+}
+
 struct ScanFrame {
     int64_t tick;                 // 60 Hz retrace tick, from 0 at console_start
     const uint8_t* indices;       // 320 x 240 palette indices of the visible page
@@ -32,6 +39,11 @@ int con_display_start();
 int con_current_scene();
 // Asks for the end of the run, as Ctrl-C does: the quit handler runs at the next console call.
 void con_request_quit(int status);
+// Pauses or resumes the run, as Space does: under the real clock the next console call waits,
+// the clock standing still, until it is called again (or the user quits). Any thread may call it.
+void con_toggle_pause();
+// Asks for a jump, as the keys do: to the start of scene (1 ... 10), or seconds on or back (scene 0).
+void con_request_jump(int scene, int seconds);
 bool con_virtual_clock();
 double con_seconds();  // clock seconds since console_start
 

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "console/hooks.h"
+#include "console/moment.h"
+#include "console/pacing.h"
 #include "console/run.h"
 #include "console/sound.h"
 #include "console/system.h"
@@ -19,7 +21,7 @@ struct Display {
     virtual ~Display() = default;
     // A new picture: 320 x 240 palette indices and the DAC's 256 colours as 0xRRGGBB, 8-bit. By
     // default it goes to show() as 320 x 240 x (red, green, blue).
-    virtual void show_indexed(const uint8_t* indices, const uint32_t* colours);
+    virtual void show_indexed(const uint8_t* indices, const uint32_t* colours, int64_t tick);
     virtual void show(const uint8_t*) {}
     // Input and window events; true if the display needs the picture again (resized, exposed).
     virtual bool poll() = 0;
@@ -45,6 +47,17 @@ extern ConsoleSettings settings;
 
 // Clock.
 int64_t now_ticks();                    // retrace ticks since console_start
+int64_t show_ns();                      // the clock's time since console_start, pauses left out
+void hold_while_paused();
+// The display's refreshes (the real clock's ticks follow them where they run at a multiple of
+// 60 Hz, console/pacing.h), reported from the display's own thread; times on the monotonic clock.
+void note_refresh(int64_t msc, int64_t ns);
+void note_refresh_lost(int64_t ns);
+int64_t refresh_target_for(int64_t tick);  // the refresh a tick's picture goes on, -1 if none
+int refreshes_per_tick();                  // 0 while the ticks keep the timer
+double refresh_hz();                       // 0 with no refreshes reported
+// What the viewer saw at the display's refreshes, for the run statistics.
+void report_pacing(const PacingCount& p, double hz, int per_tick);
 void advance_virtual(int64_t samples);  // moves the virtual clock forward to this sample
 int64_t virtual_samples();
 double cpu_seconds();
@@ -52,14 +65,52 @@ double cpu_seconds();
 // CRT: scans out every tick the clock has passed, holding the tick of a pending retrace for the
 // display start that follows it.
 void crt_update();
+bool crt_scanning();  // inside crt_update, as a frame hook that calls the console is
 void hold_retrace(int64_t tick);
 // Palette indices through colours (0xRRGGBB) to red, green, blue bytes, in the form the pixel
 // kernels run (base/kernel.h); every form gives the same bytes.
 void lookup_rgb24(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb, int n);
 // Puts what was written through a several-plane write window into the enabled planes.
 void sync_write_window();
+// The display's input and window events, as at every tick.
+void poll_display();
+// The picture the display was given last (false if there is no display), and one shown at once
+// in its place until the CRT's next picture.
+bool last_picture(uint8_t* indices, uint32_t* colours);
+void show_picture_now(const uint8_t* indices, const uint32_t* colours);
+// Opens the display if the graphics mode is set and it waited for a seek.
+void open_display_now();
 void open_display();
 void close_display();
+
+// Seeking a moment (console/seek.cpp). The clock goes over to the virtual one and back; the
+// player's driver follows.
+void clock_go_virtual();
+void clock_go_real();
+void clock_restart();  // the virtual clock at the show's start, for a start at a moment or again
+int64_t monotonic_ns();
+bool seeking();
+bool seek_display_waits();
+// Of the ticks first ... last the CRT has not scanned yet: the first to be shown (last + 1 for
+// none while a seek has not come to its moment).
+int64_t seek_first_shown(int64_t first, int64_t last);
+// At every console call: a seek that came to its moment ends, its progress shows, a jump the
+// user asked for begins.
+void seek_check();
+void seek_start_of_run();
+void request_jump_to_scene(int scene);
+void request_jump_by(int seconds);
+void audio_follow_seek();
+void audio_hear_from(int64_t sample);
+void audio_mix_from_now();  // the virtual clock went back: our mixer goes on from its time now
+void audio_seek_done();
+void restart_scene_marks();
+
+// Screenshots (F12 in the window, s in the terminal; console/screenshot.cpp): asked for from any
+// thread, taken at the next console call. The folder the show was started in.
+void request_screenshot();
+void take_screenshot_if_asked();
+const std::string& start_folder();
 
 // Quit requests from the display (closed window, Esc).
 void request_quit(int status);

@@ -3,7 +3,8 @@
 //
 // Settings (read from the environment by console_settings_from_env, documented in the README):
 //   TENFOLD_VIDEO=auto|window|terminal|none   TENFOLD_CLOCK=real|virtual
-//   TENFOLD_AUDIO_OUT=FILE.wav  TENFOLD_SCALE=N  TENFOLD_STATS=FILE
+//   TENFOLD_AUDIO_OUT=FILE.wav  TENFOLD_SCALE=N  TENFOLD_STATS=FILE  TENFOLD_VSYNC=on|off
+//   TENFOLD_START=MOMENT (SCENE:SECONDS or SECONDS)
 #pragma once
 
 #include <string>
@@ -13,11 +14,14 @@ struct ConsoleSettings {
     bool virtual_clock = false;
     std::string audio_out;       // virtual clock: WAV file of the mixed music
     int scale = 0;               // window: integer scale, 0 = largest that fits
+    bool vsync = true;           // window: pictures on the display's refreshes, which pace the ticks
+    std::string start;           // a moment to start at, reached unseen and unheard in virtual time
     std::string stats;           // run statistics JSON, written at exit
 };
 
 ConsoleSettings console_settings_from_env();
-// Starts the clock, traps SIGINT, SIGTERM and SIGHUP (each unless ignored from the start) and the
+// Starts the clock (going unseen to the start moment, if any: a moment that is no moment is named
+// on standard error and the process ends with status 2), traps SIGINT, SIGTERM and SIGHUP (each unless ignored from the start) and the
 // crash signals, ignores SIGPIPE (a reader that goes away shows as a failed write), and arranges
 // for the outputs and the display to be closed at exit. Call once, first thing in the process. A
 // video setting that is not one of the four is named on standard error and taken as auto.
@@ -43,3 +47,15 @@ bool console_quit_requested();
 
 // The timeline marks where each scene starts; the marks split the statistics.
 void console_mark_scene(int scene);
+
+// False, with a message on standard error, if the run ended before the moment it was to start
+// at: the show had nothing to show.
+bool console_start_reached();
+// Reads a start moment: false, with a message, if it is no moment.
+bool console_set_start(const std::string& moment);
+// The function that starts the show again from its beginning for a jump back (keys 1 ... 0 and
+// the left arrow): it must make the show's state new, not return, and call console_restart
+// before the graphics mode is set again. Without one, jumps back are not taken.
+void console_on_restart(void (*handler)());
+// The clock at the show's start again, going unseen to the moment the jump asked for.
+void console_restart();

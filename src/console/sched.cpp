@@ -6,8 +6,9 @@
 
 #include <cerrno>
 
-#include "console/hooks.h"
-#include "console/system.h"
+#include "console/internal.h"
+
+using con::settings;
 
 int con_sched_get_priority_min(int policy) {
 #ifdef __EMSCRIPTEN__
@@ -19,7 +20,7 @@ int con_sched_get_priority_min(int policy) {
 }
 
 int con_sched_setscheduler(pid_t pid, int policy, const struct sched_param* param) {
-    if (con_virtual_clock()) return 0;
+    if (settings.virtual_clock) return 0;
 #ifdef __EMSCRIPTEN__
     (void)pid, (void)policy, (void)param;
     errno = EPERM;
@@ -30,6 +31,6 @@ int con_sched_setscheduler(pid_t pid, int policy, const struct sched_param* para
 }
 
 int con_nice(int increment) {
-    if (con_virtual_clock()) return 0;
+    if (settings.virtual_clock) return 0;
     return nice(increment);
 }

@@ -271,10 +271,14 @@ struct TerminalDisplay : Display {
         if (!restore.have_termios) return resized;
         char keys[64];
         ssize_t n = read(STDIN_FILENO, keys, sizeof keys);
-        // Esc alone (not the start of a key's escape sequence) or q ends the show.
+        // Esc alone (not the start of a key's escape sequence) or q ends the show; Space pauses,
+        // s takes a screenshot.
         if (n == 1 && keys[0] == 0x1b) request_quit(1);
-        for (ssize_t i = 0; i < n; i++)
+        for (ssize_t i = 0; i < n; i++) {
             if (keys[i] == 'q') request_quit(1);
+            if (keys[i] == ' ') con_toggle_pause();
+            if (keys[i] == 's') request_screenshot();
+        }
         return resized;
     }
 };

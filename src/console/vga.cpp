@@ -110,7 +110,7 @@ void lookup_rgb24(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb,
     lookup_rgb24_plain(indices, colours, rgb, n);
 }
 
-void Display::show_indexed(const uint8_t* indices, const uint32_t* colours) {
+void Display::show_indexed(const uint8_t* indices, const uint32_t* colours, int64_t) {
     static std::vector<uint8_t> rgb(SCAN_WIDTH * SCAN_HEIGHT * 3);
     lookup_rgb24(indices, colours, rgb.data(), SCAN_WIDTH * SCAN_HEIGHT);
     show(rgb.data());
@@ -119,6 +119,7 @@ void Display::show_indexed(const uint8_t* indices, const uint32_t* colours) {
 namespace {
 
 bool retrace_pending = false;
+bool scanning = false;  // in crt_update's scan-out
 std::unique_ptr<Display> display;
 std::function<void(const ScanFrame&)> frame_hook;
 int64_t ticks_scanned = 0;
@@ -170,14 +171,11 @@ void scan_indices(uint8_t* indices) {
     interleave(vga.planes[0], vga.planes[1], vga.planes[2], vga.planes[3], indices + 4 * first, PAGE - first);
 }
 
-// The DAC's 6-bit entries as 8-bit 0xRRGGBB, v << 2 | v >> 4 per component.
+// The DAC's 6-bit entries as 8-bit 0xRRGGBB.
 void dac_colours(uint32_t* colours) {
     for (int e = 0; e < 256; e++) {
         uint32_t c = 0;
-        for (int k = 0; k < 3; k++) {
-            uint32_t d = vga.dac[e * 3 + k];
-            c = c << 8 | (d << 2 | d >> 4);
-        }
+        for (int k = 0; k < 3; k++) c = c << 8 | con_dac_8bit(vga.dac[e * 3 + k]);
         colours[e] = c;
     }
 }
@@ -204,7 +202,7 @@ bool picture_changed() {
 void scan_tick(int64_t tick) {
     scan_indices(scan.indices.data());
     dac_colours(scan.colours);
-    if (display && picture_changed()) display->show_indexed(scan.indices.data(), scan.colours);
+    if (display && picture_changed()) display->show_indexed(scan.indices.data(), scan.colours, tick);
     if (frame_hook) {
         lookup_rgb24(scan.indices.data(), scan.colours, scan.rgb.data(), SCAN_WIDTH * SCAN_HEIGHT);
         frame_hook(ScanFrame{tick, scan.indices.data(), vga.dac, scan.rgb.data()});
@@ -242,14 +240,47 @@ void crt_update() {
     }
     if (last <= ticks_scanned) return;
     note_song_position();
-    if (vga.mode == G320x240x256 && (display || frame_hook)) {
+    int64_t shown = seek_first_shown(ticks_scanned + 1, last);
+    if (vga.mode == G320x240x256 && (display || frame_hook) && shown <= last) {
         // The virtual clock hands every tick to the hook; a real display only wants the newest.
-        int64_t first = (frame_hook && con_virtual_clock()) ? ticks_scanned + 1 : last;
+        int64_t first = (frame_hook && con_virtual_clock()) ? shown : last;
+        scanning = true;
         for (int64_t t = first; t <= last; t++) scan_tick(t);
+        scanning = false;
     }
     ticks_scanned = last;
+    poll_display();
+}
+
+void poll_display() {
     if (display && display->poll()) scan.show_again = true;
 }
+
+bool last_picture(uint8_t* indices, uint32_t* colours) {
+    if (!display) return false;
+    if (indices) memcpy(indices, scan.shown.data(), scan.shown.size());
+    if (colours) {
+        for (int e = 0; e < 256; e++) {
+            const uint8_t* d = scan.shown_dac + 3 * e;
+            colours[e] = uint32_t(d[0] << 2 | d[0] >> 4) << 16 | uint32_t(d[1] << 2 | d[1] >> 4) << 8 | (d[2] << 2 | d[2] >> 4);
+        }
+    }
+    return true;
+}
+
+void show_picture_now(const uint8_t* indices, const uint32_t* colours) {
+    if (!display) return;
+    display->show_indexed(indices, colours, -1);
+    scan.show_again = true;
+}
+
+void open_display_now() {
+    if (display || vga.mode != G320x240x256) return;
+    open_display();
+    scan.show_again = true;
+}
+
+bool crt_scanning() { return scanning; }
 
 void hold_retrace(int64_t tick) {
     retrace_pending = true;
@@ -317,7 +348,7 @@ int vga_setmode(int mode) {
         vga.dac_index = vga.dac_step = 0;
         select_planes(0xF);
         vga.mode = mode;
-        if (!display) open_display();
+        if (!display && !seek_display_waits()) open_display();
         scan.show_again = true;
         retrace_pending = false;
         ticks_scanned = now_ticks() - 1;  // the new mode shows at once

@@ -1,26 +1,40 @@
 // The window display: SDL2, 4:3, integer scaling, F11 or Alt+Enter for fullscreen, Esc or closing
 // the window ends the show. On X11 the show hands the server the 320 x 240 picture in the window's
-// pixel format and the server scales it; elsewhere the picture is scaled into the window's own
-// surface. No renderer, no GL driver.
+// pixel format and the server scales it; where the server has the Present extension, each picture
+// goes to the window on a refresh of the display (vsync), and the refreshes it reports set the
+// pace of the emulated CRT (console/pacing.h). Elsewhere the picture is scaled into the window's
+// own surface and shown at once. No renderer, no GL driver.
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrender.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <xcb/present.h>
 
 #include <algorithm>
-#include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "console/internal.h"
+#include "console/pacing.h"
 
 namespace con {
 
 namespace {
+
+constexpr int WAIT_MS = 20;             // the window's thread looks at its events at least this often
+constexpr int64_t LOST_NS = 100000000;  // no refresh reported for this long: the display stopped
+constexpr int LATE_BEFORE_MORE_LEAD = 3;  // pictures that missed their refresh before the next goes a refresh later
+constexpr int MAX_EXTRA_LEAD = 3;
 
 // One row of the picture, each pixel repeated scale times.
 void scale_row(const uint8_t* indices, const uint32_t* colours, int scale, uint32_t* out) {
@@ -36,6 +50,17 @@ int fitting_scale() {
     return s < 1 ? 1 : s;
 }
 
+// Where the picture goes in a window of w x h: the largest whole scale that fits, centred.
+struct Placement {
+    int w = 0, h = 0, scale = 0, x0 = 0, y0 = 0;
+};
+
+Placement place(int w, int h) {
+    Placement p{w, h, std::min(w / SCAN_WIDTH, h / SCAN_HEIGHT), 0, 0};
+    p.x0 = (w - SCAN_WIDTH * p.scale) / 2, p.y0 = (h - SCAN_HEIGHT * p.scale) / 2;
+    return p;
+}
+
 // On X11 the picture goes to the server at 320 x 240 and the server scales it (XRender, nearest
 // neighbour), where a desktop has its GPU: the show writes a ninth of the pixels it would at scale 3.
 // The picture goes over the connection, not through shared memory: on this project's machine
@@ -43,6 +68,8 @@ int fitting_scale() {
 struct ServerScaler {
     ::Display* x = nullptr;
     Window target = 0;
+    Visual* visual = nullptr;
+    XRenderPictFormat* format = nullptr;
     Pixmap pixmap = 0;
     Picture picture = 0, window_picture = 0;
     GC gc = nullptr;
@@ -57,7 +84,8 @@ struct ServerScaler {
         int event, error;
         XWindowAttributes a;
         if (!XRenderQueryExtension(x, &event, &error) || !XGetWindowAttributes(x, target, &a)) return false;
-        XRenderPictFormat* format = XRenderFindVisualFormat(x, a.visual);
+        visual = a.visual;
+        format = XRenderFindVisualFormat(x, a.visual);
         unsigned long masks[3] = {a.visual->red_mask, a.visual->green_mask, a.visual->blue_mask};
         for (int c = 0; c < 3; c++) {
             if (masks[c] == 0 || masks[c] >> __builtin_ctzl(masks[c]) != 0xFF) return false;
@@ -88,8 +116,9 @@ struct ServerScaler {
         XSync(x, False);
     }
 
-    // The picture scaled s times at (x0, y0) of a window of w x h, black around it if clear.
-    void draw(const uint8_t* indices, const uint32_t* colours, int s, int x0, int y0, int w, int h, bool clear) {
+    // The picture scaled as placed into to (the window or a buffer of its size), black around it
+    // if clear.
+    void draw(const uint8_t* indices, const uint32_t* colours, const Placement& p, Picture to, bool clear) {
         uint32_t native[256];
         for (int e = 0; e < 256; e++)
             native[e] = ((colours[e] >> 16 & 0xFF) << shift[0]) | ((colours[e] >> 8 & 0xFF) << shift[1]) |
@@ -99,13 +128,103 @@ struct ServerScaler {
         XPutImage(x, pixmap, gc, image, 0, 0, 0, 0, SCAN_WIDTH, SCAN_HEIGHT);
         if (clear) {
             XRenderColor black = {0, 0, 0, 0xFFFF};
-            XRenderFillRectangle(x, PictOpSrc, window_picture, &black, 0, 0, unsigned(w), unsigned(h));
+            XRenderFillRectangle(x, PictOpSrc, to, &black, 0, 0, unsigned(p.w), unsigned(p.h));
         }
+        int s = p.scale;
         XTransform t = {{{XDoubleToFixed(1.0 / s), 0, 0}, {0, XDoubleToFixed(1.0 / s), 0}, {0, 0, XDoubleToFixed(1)}}};
         XRenderSetPictureTransform(x, picture, &t);
-        XRenderComposite(x, PictOpSrc, picture, None, window_picture, 0, 0, 0, 0, x0, y0, unsigned(SCAN_WIDTH * s),
+        XRenderComposite(x, PictOpSrc, picture, None, to, 0, 0, 0, 0, p.x0, p.y0, unsigned(SCAN_WIDTH * s),
                          unsigned(SCAN_HEIGHT * s));
-        XSync(x, False);  // one picture in flight: a busy server makes the window drop pictures, not queue them
+    }
+};
+
+// The X Present extension on the window's own connection: pictures go to the window at a chosen
+// refresh, from buffers of the window's size, and the server reports every refresh (a counter and
+// its time on the monotonic clock) and when each picture was shown. Its events go to a queue of
+// their own, so SDL never sees them.
+struct Presenter {
+    // One shown, one drawn into, and one waiting for its refresh for each refresh of lead.
+    static constexpr int BUFFERS = 3 + MAX_EXTRA_LEAD;
+    struct Buffer {
+        Pixmap pixmap = 0;
+        Picture picture = 0;
+        bool busy = false;   // the server holds it until it says it is idle
+        bool drawn = false;  // drawn whole once: its black borders stay
+    };
+    xcb_connection_t* c = nullptr;
+    xcb_special_event_t* queue = nullptr;
+    Window window = 0;
+    Buffer buffers[BUFFERS];
+    Placement size;  // of the buffers
+    static constexpr int ASK_AHEAD = 3;  // refreshes whose reports are asked for, so a late thread misses none
+    int64_t asked_up_to = -1;
+
+    bool open(ServerScaler& s) {
+        c = XGetXCBConnection(s.x);
+        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_present_id);
+        if (!ext || !ext->present) return false;
+        window = s.target;
+        uint32_t id = xcb_generate_id(c);
+        queue = xcb_register_for_special_xge(c, &xcb_present_id, id, nullptr);
+        xcb_present_select_input(c, id, uint32_t(window),
+                                 XCB_PRESENT_EVENT_MASK_COMPLETE_NOTIFY | XCB_PRESENT_EVENT_MASK_IDLE_NOTIFY);
+        ask_for_refreshes(-1);
+        return true;
+    }
+
+    void close(::Display* x) {
+        free_buffers(x);
+        if (queue) xcb_unregister_for_special_event(c, queue);
+        queue = nullptr;
+    }
+
+    // Reports of the refreshes after the one reported last; with none (-1), of the current one,
+    // which the server sends at once.
+    void ask_for_refreshes(int64_t reported) {
+        if (reported < 0) {
+            asked_up_to = -1;
+            xcb_present_notify_msc(c, uint32_t(window), 0, 0, 0, 0);
+        }
+        for (int64_t m = std::max(asked_up_to, reported) + 1; reported >= 0 && m <= reported + ASK_AHEAD; m++)
+            xcb_present_notify_msc(c, uint32_t(window), 0, uint64_t(m), 0, 0);
+        asked_up_to = std::max(asked_up_to, reported + ASK_AHEAD);
+        xcb_flush(c);
+    }
+
+    void free_buffers(::Display* x) {
+        for (Buffer& b : buffers) {
+            if (b.picture) XRenderFreePicture(x, b.picture);
+            if (b.pixmap) XFreePixmap(x, b.pixmap);  // one still waiting is the server's until shown
+            b = Buffer{};
+        }
+        size = Placement{};
+    }
+
+    // A buffer to draw into, of the window's size; null while the server holds them all.
+    Buffer* free_buffer(ServerScaler& s, const Placement& p) {
+        if (p.w != size.w || p.h != size.h) {
+            free_buffers(s.x);
+            for (Buffer& b : buffers) {
+                b.pixmap = XCreatePixmap(s.x, window, unsigned(p.w), unsigned(p.h), 24);
+                b.picture = XRenderCreatePicture(s.x, b.pixmap, s.format, 0, nullptr);
+            }
+            size = p;
+        }
+        for (Buffer& b : buffers)
+            if (!b.busy) return &b;
+        return nullptr;
+    }
+
+    void present(Buffer& b, int64_t tick, int64_t target_msc) {
+        b.busy = true;
+        xcb_present_pixmap(c, uint32_t(window), uint32_t(b.pixmap), uint32_t(tick), 0, 0, 0, 0, 0, 0, 0, 0,
+                           uint64_t(std::max<int64_t>(target_msc, 0)), 0, 0, 0, nullptr);
+        xcb_flush(c);
+    }
+
+    void idle(uint32_t pixmap) {
+        for (Buffer& b : buffers)
+            if (b.pixmap == pixmap) b.busy = false;
     }
 };
 
@@ -115,38 +234,64 @@ struct ServerScaler {
 struct WindowDisplay : Display {
     std::thread thread;
     std::mutex lock;
-    std::condition_variable wake;
+    std::condition_variable started;
+    int wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);  // a picture or the end waits for the thread
     enum { STARTING, OPEN, FAILED } state = STARTING;
     bool stop = false;
     bool fresh = false;  // a picture waits for the window
+    int64_t next_tick = 0;
     std::vector<uint8_t> next_indices = std::vector<uint8_t>(SCAN_WIDTH * SCAN_HEIGHT);
     uint32_t next_colours[256];
+    PacingCount pacing;  // what the viewer saw at each refresh
 
     // The window's thread only.
     SDL_Window* window = nullptr;
     ServerScaler server;             // X11; without it (Wayland, KMS) the window's own surface
+    Presenter presenter;             // the server's Present extension, where it has one
+    bool vsync = false;              // pictures go on refreshes, which set the ticks' pace
     SDL_Surface* surface = nullptr;  // fetched again when the window changes
     bool clear = true;               // the window changed: black borders before the picture
+    bool have_picture = false;
+    int64_t tick = -1;               // of the picture below (-1: one to show at once)
     std::vector<uint8_t> indices = std::vector<uint8_t>(SCAN_WIDTH * SCAN_HEIGHT);
     uint32_t colours[256] = {};
+    std::deque<std::pair<int64_t, int64_t>> shown_from;  // (refresh, tick) as the server reports them
+    std::deque<std::pair<int64_t, int64_t>> drawn_at;    // without vsync: (time, tick) each picture went out
+    int64_t on_screen = -1;
+    int64_t counted_msc = -1, last_report_ns = 0;
+    // Refreshes added to every picture's target after pictures came late (a busy display server):
+    // the pictures keep their cadence a little later rather than miss refreshes.
+    int extra_lead = 0, late = 0;
+    std::deque<std::pair<int64_t, int64_t>> targets;  // (tick, target refresh) of pictures presented
+    double final_hz = 0;  // the refresh rate and lock as the window closed
+    int final_per_tick = 0;
 
     ~WindowDisplay() override {
         {
             std::lock_guard<std::mutex> l(lock);
             stop = true;
         }
-        wake.notify_all();
+        wake_thread();
         if (thread.joinable()) thread.join();
+        if (pacing.refreshes) report_pacing(pacing, final_hz, final_per_tick);
+        close(wake);
     }
 
-    void show_indexed(const uint8_t* indices, const uint32_t* colours) override {
+    void wake_thread() {
+        uint64_t one = 1;
+        if (write(wake, &one, sizeof one) < 0) {}  // a full counter wakes the thread as well
+    }
+
+    void show_indexed(const uint8_t* indices_in, const uint32_t* colours_in, int64_t tick_in) override {
         {
             std::lock_guard<std::mutex> l(lock);
-            memcpy(next_indices.data(), indices, next_indices.size());
-            memcpy(next_colours, colours, sizeof next_colours);
+            memcpy(next_indices.data(), indices_in, next_indices.size());
+            memcpy(next_colours, colours_in, sizeof next_colours);
+            next_tick = tick_in;
             fresh = true;
+            if (tick_in >= 0) pacing_given(pacing, tick_in);
         }
-        wake.notify_all();
+        wake_thread();
     }
 
     bool poll() override { return false; }  // the window's thread handles its own events
@@ -157,27 +302,39 @@ struct WindowDisplay : Display {
             std::lock_guard<std::mutex> l(lock);
             state = opened ? OPEN : FAILED;
         }
-        wake.notify_all();
+        started.notify_all();
         while (opened) {
+            wait_for_work();
             bool draw;
             {
-                std::unique_lock<std::mutex> l(lock);
-                wake.wait_for(l, std::chrono::milliseconds(20), [&] { return stop || fresh; });
+                std::lock_guard<std::mutex> l(lock);
                 if (stop) break;
                 draw = fresh;
                 if (fresh) {
                     indices.swap(next_indices);
                     memcpy(colours, next_colours, sizeof colours);
+                    tick = next_tick;
                     fresh = false;
+                    have_picture = true;
                 }
             }
             if (handle_events()) {
                 if (!server.x) surface = SDL_GetWindowSurface(window);
                 clear = draw = true;
             }
-            if (draw) draw_picture();
+            if (presenter.queue) handle_present_events();
+            if (draw && have_picture) draw_picture();
         }
-        close();
+        close_window();
+    }
+
+    // Sleeps until a picture comes, the server says something or WAIT_MS pass.
+    void wait_for_work() {
+        pollfd fds[2] = {{wake, POLLIN, 0}, {server.x ? ConnectionNumber(server.x) : -1, POLLIN, 0}};
+        if (::poll(fds, 2, WAIT_MS) > 0 && (fds[0].revents & POLLIN)) {
+            uint64_t n;
+            if (read(wake, &n, sizeof n) < 0) {}
+        }
     }
 
     bool open(int scale) {
@@ -192,18 +349,30 @@ struct WindowDisplay : Display {
             server = {};
             surface = SDL_GetWindowSurface(window);
             if (!surface || surface->format->BytesPerPixel != 4) return false;
+        } else {
+            // Without vsync the refreshes are still counted, for the run statistics.
+            vsync = presenter.open(server) && settings.vsync;
         }
         SDL_ShowCursor(SDL_DISABLE);
         return true;
     }
 
-    void close() {
+    void close_window() {
+        if (server.x) presenter.close(server.x);
+        final_hz = refresh_hz();
+        final_per_tick = refreshes_per_tick();
+        if (vsync) note_refresh_lost(now_ns());
         server.close();
         if (window) SDL_DestroyWindow(window);
         SDL_Quit();  // SDL serves only this window
     }
 
-    // The picture at the largest whole scale that fits, centred, with black borders (4:3 kept).
+    static int64_t now_ns() {
+        timespec t;
+        clock_gettime(CLOCK_MONOTONIC, &t);
+        return t.tv_sec * NS_PER_SECOND + t.tv_nsec;
+    }
+
     void draw_picture() {
         int w, h;
         if (server.x)
@@ -212,35 +381,103 @@ struct WindowDisplay : Display {
             w = surface->w, h = surface->h;
         else
             return;
-        int s = std::min(w / SCAN_WIDTH, h / SCAN_HEIGHT);
-        if (s < 1) return;
-        int x0 = (w - SCAN_WIDTH * s) / 2, y0 = (h - SCAN_HEIGHT * s) / 2;
-        if (server.x)
-            server.draw(indices.data(), colours, s, x0, y0, w, h, clear);
-        else
-            draw_on_surface(s, x0, y0);
+        Placement p = place(w, h);
+        if (p.scale < 1) return;
+        if (vsync) {
+            Presenter::Buffer* b = presenter.free_buffer(server, p);
+            if (!b) return;  // the server holds every buffer: this picture is dropped
+            server.draw(indices.data(), colours, p, b->picture, !b->drawn);
+            b->drawn = true;
+            // After a change of the window, the picture goes at the next refresh.
+            int64_t target = tick < 0 ? -1 : refresh_target_for(tick);
+            target = clear || target < 0 ? 0 : target + extra_lead;
+            presenter.present(*b, tick, target);
+            targets.push_back({tick, target});
+            if (targets.size() > 16) targets.pop_front();
+        } else if (server.x) {
+            server.draw(indices.data(), colours, p, server.window_picture, clear);
+            XSync(server.x, False);  // one picture in flight: a busy server drops pictures, not queues them
+            if (presenter.queue) drawn_at.push_back({now_ns(), tick});
+        } else {
+            draw_on_surface(p);
+        }
         clear = false;
     }
 
-    void draw_on_surface(int s, int x0, int y0) {
+    void draw_on_surface(const Placement& p) {
         uint32_t native[256];
         for (int e = 0; e < 256; e++)
             native[e] = SDL_MapRGB(surface->format, uint8_t(colours[e] >> 16), uint8_t(colours[e] >> 8),
                                    uint8_t(colours[e]));
         if (SDL_LockSurface(surface) != 0) return;
         if (clear) SDL_memset(surface->pixels, 0, size_t(surface->h) * size_t(surface->pitch));
-        auto* top = static_cast<uint8_t*>(surface->pixels) + size_t(y0) * size_t(surface->pitch) + size_t(x0) * 4;
+        auto* top = static_cast<uint8_t*>(surface->pixels) + size_t(p.y0) * size_t(surface->pitch) + size_t(p.x0) * 4;
         for (int y = 0; y < SCAN_HEIGHT; y++) {
-            uint8_t* row = top + size_t(y * s) * size_t(surface->pitch);
-            scale_row(indices.data() + y * SCAN_WIDTH, native, s, reinterpret_cast<uint32_t*>(row));
-            for (int r = 1; r < s; r++) memcpy(row + size_t(r) * size_t(surface->pitch), row, size_t(SCAN_WIDTH * s) * 4);
+            uint8_t* row = top + size_t(y * p.scale) * size_t(surface->pitch);
+            scale_row(indices.data() + y * SCAN_WIDTH, native, p.scale, reinterpret_cast<uint32_t*>(row));
+            for (int r = 1; r < p.scale; r++)
+                memcpy(row + size_t(r) * size_t(surface->pitch), row, size_t(SCAN_WIDTH * p.scale) * 4);
         }
         SDL_UnlockSurface(surface);
         if (clear) {
             SDL_UpdateWindowSurface(window);
         } else {
-            SDL_Rect picture{x0, y0, SCAN_WIDTH * s, SCAN_HEIGHT * s};
+            SDL_Rect picture{p.x0, p.y0, SCAN_WIDTH * p.scale, SCAN_HEIGHT * p.scale};
             SDL_UpdateWindowSurfaceRects(window, &picture, 1);
+        }
+    }
+
+    // Refreshes, pictures shown, buffers given back. A refresh is counted once the next one is
+    // reported, when every picture shown on it has been reported too.
+    void handle_present_events() {
+        while (xcb_generic_event_t* e = xcb_poll_for_special_event(presenter.c, presenter.queue)) {
+            auto* g = reinterpret_cast<xcb_present_generic_event_t*>(e);
+            if (g->evtype == XCB_PRESENT_EVENT_COMPLETE_NOTIFY) {
+                auto* n = reinterpret_cast<xcb_present_complete_notify_event_t*>(e);
+                if (n->kind == XCB_PRESENT_COMPLETE_KIND_PIXMAP) picture_reported(n->serial, int64_t(n->msc), n->mode);
+                if (n->kind == XCB_PRESENT_COMPLETE_KIND_NOTIFY_MSC) refresh_reported(int64_t(n->msc), int64_t(n->ust) * 1000);
+            } else if (g->evtype == XCB_PRESENT_EVENT_IDLE_NOTIFY) {
+                presenter.idle(reinterpret_cast<xcb_present_idle_notify_event_t*>(e)->pixmap);
+            }
+            free(e);
+        }
+        int64_t now = now_ns();
+        if (last_report_ns && now - last_report_ns > LOST_NS) {
+            if (vsync) note_refresh_lost(now);
+            last_report_ns = 0;
+            presenter.ask_for_refreshes(-1);
+        }
+    }
+
+    void picture_reported(uint32_t serial, int64_t msc, int mode) {
+        if (mode != XCB_PRESENT_COMPLETE_MODE_SKIP) shown_from.push_back({msc, int64_t(serial)});
+        for (auto [tick, target] : targets) {
+            if (uint32_t(tick) != serial) continue;
+            bool was_late = target > 0 && (msc > target || mode == XCB_PRESENT_COMPLETE_MODE_SKIP);
+            if (was_late && ++late >= LATE_BEFORE_MORE_LEAD && extra_lead < MAX_EXTRA_LEAD) extra_lead++, late = 0;
+        }
+    }
+
+    void refresh_reported(int64_t msc, int64_t ns) {
+        if (msc <= counted_msc) return;  // reported twice
+        last_report_ns = ns;
+        if (vsync) note_refresh(msc, ns);
+        presenter.ask_for_refreshes(msc);
+        std::lock_guard<std::mutex> l(lock);
+        int per_tick = vsync ? refreshes_per_tick() : 0;
+        if (counted_msc < 0 || msc - counted_msc > 600) counted_msc = msc - 1;  // the first, or after a long gap
+        for (int64_t m = counted_msc + 1; m < msc; m++) {
+            while (!shown_from.empty() && shown_from.front().first <= m) {
+                on_screen = shown_from.front().second;
+                shown_from.pop_front();
+            }
+            if (on_screen >= 0) pacing_refresh(pacing, on_screen, per_tick);
+        }
+        counted_msc = msc - 1;
+        // Without vsync: the picture on screen at a refresh is the last one out before it.
+        while (!drawn_at.empty() && drawn_at.front().first <= ns) {
+            shown_from.push_back({msc, drawn_at.front().second});
+            drawn_at.pop_front();
         }
     }
 
@@ -259,6 +496,10 @@ struct WindowDisplay : Display {
             if (e.type != SDL_KEYDOWN) continue;
             SDL_Keycode k = e.key.keysym.sym;
             if (k == SDLK_ESCAPE) request_quit(1);
+            if (k == SDLK_SPACE && !e.key.repeat) con_toggle_pause();
+            if (k == SDLK_F12 && !e.key.repeat) request_screenshot();
+            if (k >= SDLK_0 && k <= SDLK_9) request_jump_to_scene(k == SDLK_0 ? 10 : int(k - SDLK_0));
+            if (k == SDLK_RIGHT || k == SDLK_LEFT) request_jump_by(k == SDLK_RIGHT ? 10 : -10);
             bool toggle = k == SDLK_F11 || (k == SDLK_RETURN && (e.key.keysym.mod & KMOD_ALT));
             if (toggle && !e.key.repeat) toggle_fullscreen();  // a held key toggles once
         }
@@ -276,7 +517,7 @@ std::unique_ptr<Display> open_window_display(int scale) {
     auto d = std::make_unique<WindowDisplay>();
     d->thread = std::thread([w = d.get(), scale] { w->run(scale); });
     std::unique_lock<std::mutex> l(d->lock);
-    d->wake.wait(l, [&] { return d->state != WindowDisplay::STARTING; });
+    d->started.wait(l, [&] { return d->state != WindowDisplay::STARTING; });
     if (d->state == WindowDisplay::OPEN) return d;
     l.unlock();
     return nullptr;

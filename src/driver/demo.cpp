@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,10 +14,12 @@
 #include "console/system.h"
 #include "console/vga.h"
 #include "driver/unpack.h"
+#include "effects/grid.h"
 #include "math/tables.h"
 #include "music/music.h"
 #include "scenes/scenes.h"
 #include "video/framebuffer.h"
+#include "video/palette.h"
 
 const char banner[] =
     "\x1b[0m\x1b[2J\x1b(U\x1b[1;1H"
@@ -53,6 +56,7 @@ int stop_show(int status) {
     fputs(banner, stdout);
     fflush(stdout);
     int written = console_close_outputs();
+    if (!console_start_reached()) return 2;
     return status == 1 && !(removed && written) ? OUTPUT_FAILED : status;
 }
 
@@ -66,12 +70,6 @@ void ask_for_realtime() {
     errno = 0;
     con_nice(-20);
     if (errno != 0) fprintf(stderr, "d0h! couldnt renice to -20\n");
-}
-
-FrameBuffer* new_frame_buffer() {
-    FrameBuffer* b = static_cast<FrameBuffer*>(calloc(FRAME_BYTES, 1));
-    if (!b) fatal("cannot allocate the frame buffers");
-    return b;
 }
 
 // Every file a scene relies on, before the graphics mode: the scenes use them without a test.
@@ -89,22 +87,37 @@ void check_assets() {
     fatal(message);
 }
 
-void clear_buffers() {
-    memset(frame_buf, 0, FRAME_BYTES);
-    memset(aux_buf1, 0, FRAME_BYTES);
-    memset(aux_buf2, 0, FRAME_BYTES);
+// A jump back: the show from its beginning, every state it changes as it plays made new (the
+// catalogue, the grid's colours, the buffers, the emulated VGA, the module), the clock at the
+// show's start going unseen to the moment the jump asked for. The window and the sound device
+// stay open. In the browser the page starts a new program for it instead: a long jump cannot
+// cross the page's waits there.
+jmp_buf start_again_point;
+
+[[noreturn]] void start_again() { longjmp(start_again_point, 1); }
+
+void make_state_new() {
+    free_dac_copies();
+    unload_data();
+    load_catalogue();
+    reset_grid_palette();
+    clear_frame_buffers();
+    console_restart();
+    vga_setmode(G320x240x256);
+    audio_start_again();
 }
 
 }  // namespace
 
 void demo_init() {
     console_on_quit(quit_show);
+#ifndef __EMSCRIPTEN__
+    console_on_restart(start_again);
+#endif
     fputs(banner, stdout);
     fflush(stdout);
     ask_for_realtime();
-    frame_buf = new_frame_buffer();
-    aux_buf1 = new_frame_buffer();
-    aux_buf2 = new_frame_buffer();
+    if (!alloc_frame_buffers()) fatal("cannot allocate the frame buffers");
     printf("precalcing ...\n");
     fflush(stdout);
     if (!precalc_tables()) fatal("cannot allocate the wave tables");
@@ -124,8 +137,11 @@ int demo_main() {
     typedef void (*Scene)(FrameBuffer*, FrameBuffer*, FrameBuffer*);
     const Scene timeline[] = {scene1, scene2, scene3, scene4, scene5, scene6, scene7, scene8, scene9, scene10};
     demo_init();
+#ifndef __EMSCRIPTEN__
+    if (setjmp(start_again_point)) make_state_new();
+#endif
     for (int n = 1; n <= 10; n++) {
-        if (n == 5) clear_buffers();  // scenes 1 to 4 leave pictures behind; 5 and later start from black
+        if (n == 5) clear_frame_buffers();  // scenes 1 to 4 leave pictures behind; 5 and later start from black
         console_mark_scene(n);
         timeline[n - 1](frame_buf, aux_buf1, aux_buf2);
     }

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "console/run.h"
 #ifdef __EMSCRIPTEN__
@@ -42,6 +44,12 @@ std::string program_dir() {
     return path.substr(0, path.rfind('/'));
 }
 
+// dir (absolute, without . or .. in it) followed by a relative path whose leading ../ steps go up.
+std::string join(std::string dir, const char* rel) {
+    for (; strncmp(rel, "../", 3) == 0; rel += 3) dir.erase(std::min(dir.rfind('/'), dir.size()));
+    return dir + "/" + rel;
+}
+
 std::string current_dir() {
     char buf[PATH_MAX];
     return getcwd(buf, sizeof buf) ? std::string(buf) : std::string(".");
@@ -55,6 +63,18 @@ bool is_file(const std::string& path) {
 bool is_dir(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Where data.dat is looked for, in order, each place once: the current directory, the program's
+// folder, and the folder the install rules put it in (TENFOLD_DATA_FROM_PROGRAM, relative to the
+// installed program), so that an installed tree finds its own wherever it was installed or moved.
+std::vector<std::string> data_places() {
+    std::vector<std::string> places{current_dir()};
+    std::string program = program_dir();
+    if (program.empty()) return places;
+    for (const std::string& place : {program, join(program, TENFOLD_DATA_FROM_PROGRAM)})
+        if (std::find(places.begin(), places.end(), place) == places.end()) places.push_back(place);
+    return places;
 }
 
 // Runs tar and waits for it; a quit requested meanwhile stops it. Its exit status, or -1.
@@ -155,16 +175,15 @@ void remove_data_at_once() {
 }  // namespace
 
 int unpack_data() {
-    std::string here = current_dir();
-    std::string there = program_dir();
-    std::string archive = here + "/data.dat";
-    if (!is_file(archive) && !there.empty() && is_file(there + "/data.dat")) archive = there + "/data.dat";
-    if (!is_file(archive)) {
-        fprintf(stderr, "tenfold: data.dat not found in %s", here.c_str());
-        if (!there.empty() && there != here) fprintf(stderr, " nor in %s", there.c_str());
+    std::vector<std::string> places = data_places();
+    auto found = std::find_if(places.begin(), places.end(), [](const std::string& p) { return is_file(p + "/data.dat"); });
+    if (found == places.end()) {
+        fprintf(stderr, "tenfold: data.dat not found in %s", places[0].c_str());
+        for (size_t i = 1; i < places.size(); i++) fprintf(stderr, " nor in %s", places[i].c_str());
         fprintf(stderr, " (build it with the README's play command)\n");
         return 0;
     }
+    std::string archive = *found + "/data.dat";
     const char* tmp = getenv("TMPDIR");
     std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/tenfold-XXXXXX";
     if (templ.size() >= sizeof unpack_path) {

@@ -4,8 +4,9 @@
 // A data/ directory where the show was started is never touched.
 #pragma once
 
-// Finds data.dat in the current directory, else beside the program, and unpacks it. On failure
-// prints one message naming the archive and where it was looked for, and returns 0. If the user
+// Finds data.dat in the current directory, else beside the program, else where the install rules
+// put it, and unpacks it. On failure prints one message naming the archive and where it was looked
+// for, and returns 0. If the user
 // asks to quit meanwhile, tar is stopped and it returns 0 without a message.
 int unpack_data();
 // Returns to the starting directory and deletes the unpacked copy; safe to call more than once.

@@ -64,6 +64,6 @@ void put_pixel(FrameBuffer* buf, int x, int y, int colour) {
 }
 
 int get_pixel(const FrameBuffer* buf, int x, int y) {
-    if (x < 0 || x >= SCREEN_WIDTH || y < 0 || y >= SCREEN_HEIGHT) return 0;
-    return buf->pixels[y * SCREEN_WIDTH + x];
+    int64_t index = int64_t(y) * SCREEN_WIDTH + x;
+    return index >= 0 && index < FRAME_BYTES ? buf->pixels[index] : 0;
 }

@@ -17,7 +17,8 @@ void draw_sprite_centered_keyed(const Sprite* sprite, uint8_t* dst, int dw, int 
 // Stores the low byte of colour at (x, y) only for 1 <= x <= 319 and 1 <= y <= 239: column 0
 // and row 0 are refused as well as positions off the frame.
 void put_pixel(FrameBuffer* buf, int x, int y, int colour);
-// The pixel at (x, y); 0 for a position off the frame.
+// The pixel at index y * 320 + x: a column past either edge reaches into the row beside. 0 where
+// the index lies outside the frame.
 int get_pixel(const FrameBuffer* buf, int x, int y);
 
 // Where a block of inner pixels starts when centred in outer: (outer - inner) >> 1, flooring.

@@ -66,8 +66,8 @@ void draw_grid_picture(FrameBuffer* buf) {
 }
 
 void put_grid_pixel(FrameBuffer* buf, int y, int colour, int x) {
-    int64_t row = int64_t(y) + GRID_TOP_ROW;
-    if (x >= 0 && x < SCREEN_WIDTH && row >= 0 && row < SCREEN_HEIGHT) buf->pixels[row * SCREEN_WIDTH + x] = uint8_t(colour);
+    int64_t index = (int64_t(y) + GRID_TOP_ROW) * SCREEN_WIDTH + x;
+    if (index >= 0 && index < FRAME_BYTES) buf->pixels[index] = uint8_t(colour);
 }
 
 void roll_palette_groups_down() {

@@ -27,6 +27,7 @@ struct GridPalette {
     int32_t blue[GRID_COLOURS];
 };
 extern GridPalette grid_palette;  // the initial tile; the rolls change it in place
+void reset_grid_palette();         // the initial tile again
 
 // One DAC entry through the VGA ports: index to 0x3C8, then red, green, blue to 0x3C9 (low bytes).
 void set_dac_color(int index, int r, int g, int b);
@@ -34,8 +35,9 @@ void set_dac_color(int index, int r, int g, int b);
 void upload_grid_palette();
 // Writes both maps into rows 20 to 219, columns 0 to 318 of buf, nothing else.
 void draw_grid_picture(FrameBuffer* buf);
-// Stores the low byte of colour at (x, y + 20): a point of the picture rows. Nothing is written
-// for a point off the frame.
+// Stores the low byte of colour at index (y + 20) * 320 + x: a point of the picture rows, a column
+// past either edge reaching into the row beside. Nothing is written where the index lies outside
+// the frame.
 void put_grid_pixel(FrameBuffer* buf, int y, int colour, int x);
 
 // Rotations of entries 0 .. 224 of all three colour rows; entry 225 never moves.

@@ -76,6 +76,8 @@ bool fill_grid_maps() {
 }  // namespace
 
 GridPalette grid_palette = initial_grid_palette();
+
+void reset_grid_palette() { grid_palette = initial_grid_palette(); }
 int32_t grid_maps[2][GRID_MAP_ENTRIES];
 
 // Filled during start-up, before main runs; nothing in the maps depends on another global.

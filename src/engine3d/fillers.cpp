@@ -34,16 +34,18 @@ void advance(EdgeWalker* w) {
 }
 
 struct Flat {
+    FrameBuffer* target;
     uint8_t colour;
     void row(const EdgeWalker& s, const EdgeWalker& l, int y) const {
-        draw_flat_span(s.x >> 16, l.x >> 16, y, colour);
+        draw_flat_span(target, s.x >> 16, l.x >> 16, y, colour);
     }
 };
 
 struct Mapped {
+    FrameBuffer* target;
     const uint8_t* picture;
     void row(const EdgeWalker& s, const EdgeWalker& l, int y) const {
-        draw_mapped_span(s.x >> 16, l.x >> 16, y, s.u, l.u, s.v, l.v, picture);
+        draw_mapped_span(target, s.x >> 16, l.x >> 16, y, s.u, l.u, s.v, l.v, picture);
     }
 };
 
@@ -84,11 +86,12 @@ void fill_triangle(ScreenPoint a, ScreenPoint b, ScreenPoint c, const Span& span
 
 }  // namespace
 
-void fill_triangle_flat(const ScreenPoint* p0, const ScreenPoint* p1, const ScreenPoint* p2) {
-    fill_triangle(*p0, *p1, *p2, Flat{uint8_t(p0->shade & 255)});
+void fill_triangle_flat(FrameBuffer* target, const ScreenPoint* p0, const ScreenPoint* p1,
+                        const ScreenPoint* p2) {
+    fill_triangle(*p0, *p1, *p2, Flat{target, uint8_t(p0->shade & 255)});
 }
 
-void fill_triangle_mapped(const ScreenPoint* p0, const ScreenPoint* p1, const ScreenPoint* p2,
-                          const uint8_t* picture) {
-    fill_triangle(*p0, *p1, *p2, Mapped{picture});
+void fill_triangle_mapped(FrameBuffer* target, const ScreenPoint* p0, const ScreenPoint* p1,
+                          const ScreenPoint* p2, const uint8_t* picture) {
+    fill_triangle(*p0, *p1, *p2, Mapped{target, picture});
 }

@@ -4,6 +4,7 @@
 
 #include "engine3d/depth_sort.h"
 #include "engine3d/fillers.h"
+#include "video/framebuffer.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ void draw_face(const World* world, const VisibleFace* entry) {
     switch (face->colour & COLOUR_MODE_MASK) {
     case 0:
         p[0].shade = flat_shade(world, slot, face);
-        fill_triangle_flat(&p[0], &p[1], &p[2]);
+        fill_triangle_flat(frame_buf, &p[0], &p[1], &p[2]);
         break;
     case 2: {
         uint32_t picture = face->colour >> 8;
@@ -101,7 +102,7 @@ void draw_face(const World* world, const VisibleFace* entry) {
             p[n].u = picture_coord(slot->mesh.map_coords[index[n]].x);
             p[n].v = picture_coord(slot->mesh.map_coords[index[n]].y);
         }
-        fill_triangle_mapped(&p[0], &p[1], &p[2], world->pictures[picture].pixels);
+        fill_triangle_mapped(frame_buf, &p[0], &p[1], &p[2], world->pictures[picture].pixels);
         break;
     }
     default:

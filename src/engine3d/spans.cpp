@@ -28,20 +28,20 @@ void fill_span(uint8_t* p, uint8_t colour, int n) {
 
 }  // namespace
 
-void draw_flat_span(int xa, int xb, int y, uint8_t colour) {
+void draw_flat_span(FrameBuffer* target, int xa, int xb, int y, uint8_t colour) {
     if (xa == xb) return;
     int left = xa < xb ? xa : xb;
     int right = xa < xb ? xb : xa;
     if (left > SCREEN_WIDTH || right < 0) return;
     if (right > SCREEN_WIDTH) right = SCREEN_WIDTH;
     if (left < 0) left = 0;
-    fill_span(frame_buf->pixels + y * SCREEN_WIDTH + left, colour, right - left);
+    fill_span(target->pixels + y * SCREEN_WIDTH + left, colour, right - left);
 }
 
 // The picture steps use the unclipped width; a clipped start skips its share of the steps.
 // Rows wrap at 256; columns are not masked.
-void draw_mapped_span(int xa, int xb, int y, int32_t ua, int32_t ub, int32_t va, int32_t vb,
-                      const uint8_t* picture) {
+void draw_mapped_span(FrameBuffer* target, int xa, int xb, int y, int32_t ua, int32_t ub, int32_t va,
+                      int32_t vb, const uint8_t* picture) {
     if (xa == xb) return;
     if (xb < xa) {
         std::swap(xa, xb);
@@ -57,7 +57,7 @@ void draw_mapped_span(int xa, int xb, int y, int32_t ua, int32_t ub, int32_t va,
         va += -xa * dv;
         xa = 0;
     }
-    uint8_t* row = frame_buf->pixels + y * SCREEN_WIDTH;
+    uint8_t* row = target->pixels + y * SCREEN_WIDTH;
     for (int x = xa; x < xb; x++) {
         row[x] = picture[(ua >> 16) + 256 * ((va >> 16) & 255)];
         ua += du;

@@ -55,6 +55,10 @@ void audio_init() {
         if (con_audio_fallback()) return;
     }
     MikMod_EnableOutput();  // updates mix (and move the clock) even without a module
+    start_module();
+}
+
+void start_module() {
     music_module = Player_Load(MUSIC_FILE, 16, 0);
     if (music_module) {
         music_module->extspd = 1;
@@ -64,6 +68,15 @@ void audio_init() {
         music_module->fadeout = 0;
         Player_Start(music_module);
     }
+}
+
+void audio_start_again() {
+    Player_Stop();
+    Player_Free(music_module);
+    // Output off and on again starts the mixer's first player tick afresh, as at start-up.
+    MikMod_DisableOutput();
+    MikMod_EnableOutput();
+    start_module();
 }
 
 void audio_shutdown() {

@@ -12,6 +12,11 @@ extern MODULE* music_module;  // null until audio_init loaded MUSIC_FILE
 
 void audio_init();
 void audio_shutdown();
+// Loads MUSIC_FILE and starts it from its beginning (audio_init does, once the player runs).
+void start_module();
+// The module from its beginning again, for a start of the show again: unloaded, the mixer's
+// player ticks started afresh, loaded and started.
+void audio_start_again();
 // Before any sound device is opened: loads MUSIC_FILE with the player's settings and frees it
 // again. 1 if the player takes it; else 0, with why not ("missing", the player's reason) in why.
 int check_music(char* why, size_t size);

@@ -17,6 +17,7 @@
 #include "music/music.h"
 #include "scenes/elapsed.h"
 #include "scenes/scenes.h"
+#include "scenes/steps.h"
 #include "video/palette.h"
 #include "video/present.h"
 
@@ -33,10 +34,9 @@ void scene10(FrameBuffer* main_buf, FrameBuffer* aux1, FrameBuffer*) {
 
     timeval start;
     con_gettimeofday(&start);
-    const uint8_t black[768] = {};
     Camera camera;
-    vec3_set_normalised(&world_scene10.light, 0, 0, -1);
-    camera_init(&camera, 400, 160, 200, 1.0f, 0.9375f, 0, SCREEN_WIDTH, 0, SCREEN_HEIGHT);
+    light_from_viewer(&world_scene10);
+    init_scene_camera(&camera, 160, 200);
 
     // The output of one frame is the input of the next. The renderer always draws into the main
     // buffer, so the objects are seen only in the frames in which it is the current one.
@@ -68,8 +68,7 @@ void scene10(FrameBuffer* main_buf, FrameBuffer* aux1, FrameBuffer*) {
             if (top_row != 1) top_row++;
         }
         if (elapsed > 20) {
-            fade_palette_step(scene_palette->rgb, black, 256, 2);
-            set_palette(scene_palette);
+            fade_toward_black(scene_palette, 2);
             // Without a module there is no music to fade.
             if (music_module && music_module->volume != 0) music_module->volume--;
             if (seconds_since(start) > 24) done = true;

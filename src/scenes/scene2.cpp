@@ -14,6 +14,7 @@
 #include "music/music.h"
 #include "scenes/flash.h"
 #include "scenes/scenes.h"
+#include "scenes/steps.h"
 #include "video/palette.h"
 #include "video/present.h"
 
@@ -31,12 +32,11 @@ bool past_row_and_order(unsigned row, int order) {
 }  // namespace
 
 void scene2(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
-    uint8_t black[768] = {};
     Palette* scene_palette = palette_from_dac();
     World* world = &world_scene2;
-    vec3_set_normalised(&world->light, 0, 0, -1);
+    light_from_viewer(world);
     Camera camera;
-    camera_init(&camera, 400, 160, 205, 1.0f, 0.9375f, 0, 320, 0, 240);
+    init_scene_camera(&camera, 160, 205);
     object_rotate_move(world, obj_pyramid_a, 3.14f, 0, 0, -135, -40, 0);
     object_rotate_move(world, obj_pyramid_b, 3.14f, 0, 0, 135, -40, 0);
     camera_rotate_move(&camera, 0, 0, 0, 0, 0, 0);
@@ -77,10 +77,7 @@ void scene2(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
             rise_row--;
             if (rise_row <= 224) draw_sprite(img_vlemb, frame_buf->pixels, 176, 224, SCREEN_WIDTH, SCREEN_HEIGHT);
         }
-        if (past_row_and_order(41, 3)) {
-            fade_palette_step(scene_palette->rgb, black, 256, 2);
-            set_palette(scene_palette);
-        }
+        if (past_row_and_order(41, 3)) fade_toward_black(scene_palette, 2);
         if (song_reached(CUE_END)) break;
         frame_count++;
     }
@@ -89,8 +86,8 @@ void scene2(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
     world_free_object(world, obj_pyramid_a);
     world_free_object(world, obj_pyramid_b);
     world_destroy(world);
-    free_sprite(img_lights);
-    free_sprite(img_vlemb);
+    free_sprite_slot(&img_lights);
+    free_sprite_slot(&img_vlemb);
     memset(frame_buf, 0, FRAME_BYTES);
     free_palette(scene_palette);
 }

@@ -14,6 +14,7 @@
 #include "scenes/elapsed.h"
 #include "scenes/flash.h"
 #include "scenes/scenes.h"
+#include "scenes/steps.h"
 #include "video/palette.h"
 #include "video/present.h"
 
@@ -21,13 +22,12 @@ void scene3(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
     flash_frame(frame_buf);
     timeval start;
     con_gettimeofday(&start);
-    uint8_t black[768] = {};
     int prev_x = int(140 * wave_cos(1) + 160);
     int prev_y = int(100 * wave_sin(1) + 100);
     World* world = &world_scene3;
-    vec3_set_normalised(&world->light, 0, 0, -1);
+    light_from_viewer(world);
     Camera camera;
-    camera_init(&camera, 400, 160, 200, 1.0f, 0.9375f, 0, 320, 0, 240);
+    init_scene_camera(&camera, 160, 200);
     object_rotate_move(world, obj_sphere3, 0, 0, 0, float(290 - prev_x), float(150 - prev_y), 0);
     set_palette(pal_gb);
     Palette* scene_palette = palette_from_dac();
@@ -54,8 +54,7 @@ void scene3(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
         if (seconds_since(start) > 5) {
             if (title_row != 214) title_row--;
             if (seconds_since(start) > 14) {
-                fade_palette_step(scene_palette->rgb, black, 256, 2);
-                set_palette(scene_palette);
+                fade_toward_black(scene_palette, 2);
                 if (seconds_since(start) > 17) done = true;
             }
         }

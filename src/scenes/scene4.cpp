@@ -16,6 +16,7 @@
 #include "scenes/elapsed.h"
 #include "scenes/flash.h"
 #include "scenes/scenes.h"
+#include "scenes/steps.h"
 #include "video/palette.h"
 #include "video/present.h"
 
@@ -25,13 +26,12 @@ void scene4(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
     draw_sprite_centered(img_osiris, frame_buf->pixels, SCREEN_WIDTH, SCREEN_HEIGHT);
     MikMod_Update();
     Palette* scene_palette = palette_from_dac();
-    uint8_t black[768] = {};
     timeval start;
     con_gettimeofday(&start);
     World* world = &world_scene4;
-    vec3_set_normalised(&world->light, 0, 0, -1);
+    light_from_viewer(world);
     Camera camera;
-    camera_init(&camera, 400, 160, 200, 1.0f, 0.9375f, 0, 320, 0, 240);
+    init_scene_camera(&camera, 160, 200);
     object_rotate_move(world, obj_osiris, -0.25f, -0.6f, 3.14f, -157, 130, 0);
 
     float direction = 1.0f;
@@ -70,8 +70,7 @@ void scene4(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
             if (rising_row != 159) rising_row--;
         }
         if (elapsed > 20) {
-            fade_palette_step(scene_palette->rgb, black, 256, 5);
-            set_palette(scene_palette);
+            fade_toward_black(scene_palette, 5);
             if (seconds_since(start) > 22) done = true;
         }
         show_frame(frame_buf);
@@ -79,9 +78,9 @@ void scene4(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer*) {
     } while (!done);
 
     world_destroy(world);
-    free_sprite(img_osiris);
-    free_sprite(img_cu);
-    free_sprite(img_hth);
-    free_sprite(img_oibg);
+    free_sprite_slot(&img_osiris);
+    free_sprite_slot(&img_cu);
+    free_sprite_slot(&img_hth);
+    free_sprite_slot(&img_oibg);
     free_palette(scene_palette);
 }

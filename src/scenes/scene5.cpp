@@ -16,6 +16,7 @@
 #include "math/trig.h"
 #include "music/music.h"
 #include "scenes/scenes.h"
+#include "scenes/steps.h"
 #include "video/palette.h"
 #include "video/present.h"
 
@@ -48,11 +49,10 @@ void stamp_star(uint8_t* render, uint8_t* out, int32_t* heights) {
 void scene5(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer* aux_buf2) {
     set_palette(pal_wapal);
     Palette* scene_palette = palette_from_dac();
-    uint8_t black[768] = {};
     World* world = &world_scene5;
-    vec3_set_normalised(&world->light, 0, 0, -1);
+    light_from_viewer(world);
     con_gettimeofday(&wait_start);
-    camera_init(&scene5_camera, 400, 160, 120, 1.0f, 0.9375f, 0, 320, 0, 240);
+    init_scene_camera(&scene5_camera, 160, 120);
     memset(water_heights, 0, sizeof water_heights);
     memcpy(water_background - FRAME_BYTES, water_background, FRAME_BYTES);
     memcpy(water_background + FRAME_BYTES, water_background, FRAME_BYTES);
@@ -99,8 +99,7 @@ void scene5(FrameBuffer* frame_buf, FrameBuffer*, FrameBuffer* aux_buf2) {
                 memset(aux_buf2, 0, SCREEN_WIDTH);
             }
             if (elapsed > 16) {
-                fade_palette_step(scene_palette->rgb, black, 256, 2);
-                set_palette(scene_palette);
+                fade_toward_black(scene_palette, 2);
                 con_gettimeofday(&wait_now);
                 if (wait_now.tv_sec - wait_start.tv_sec > 19) done = true;
             }

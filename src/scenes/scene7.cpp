@@ -11,6 +11,7 @@
 #include "engine3d/transform.h"
 #include "scenes/flash.h"
 #include "scenes/scenes.h"
+#include "scenes/steps.h"
 #include "video/palette.h"
 #include "video/present.h"
 
@@ -25,11 +26,10 @@ void scene7(FrameBuffer* main_buf, FrameBuffer* aux1, FrameBuffer*) {
     set_palette(pal_cspal);
     flash_frame(main_buf);  // over scene 6's last picture
     Palette* scene_palette = palette_from_dac();
-    const uint8_t black[768] = {};
 
     Camera camera;
-    vec3_set_normalised(&world_scene7.light, 0, 0, -1);
-    camera_init(&camera, 400, 170, 290, 1.0f, 0.9375f, 0, SCREEN_WIDTH, 0, SCREEN_HEIGHT);
+    light_from_viewer(&world_scene7);
+    init_scene_camera(&camera, 170, 290);
     object_rotate_move(&world_scene7, obj_sphere7, -0.25f, -0.6f, 3.14f, -157, 130, 0);
 
     int picture = 0;
@@ -58,8 +58,7 @@ void scene7(FrameBuffer* main_buf, FrameBuffer* aux1, FrameBuffer*) {
         if (picture >= CS_PICTURES) {
             zoom = false;
             fade++;
-            fade_palette_step(scene_palette->rgb, black, 256, 5);
-            set_palette(scene_palette);
+            fade_toward_black(scene_palette, 5);
             if (fade >= FADE_FRAMES) done = true;
         }
         show_frame(main_buf);

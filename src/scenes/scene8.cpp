@@ -15,6 +15,7 @@
 #include "scenes/flash.h"
 #include "scenes/elapsed.h"
 #include "scenes/scenes.h"
+#include "scenes/steps.h"
 #include "video/palette.h"
 #include "video/present.h"
 
@@ -32,13 +33,12 @@ void scene8(FrameBuffer* main_buf, FrameBuffer* aux1, FrameBuffer* aux2) {
     timeval start;
     con_gettimeofday(&start);
     Palette* scene_palette = palette_from_dac();
-    const uint8_t black[768] = {};
 
     float x = 160 + 140 * wave_cos(1);
     float y = 100 + 100 * wave_sin(3);
     Camera camera;
-    vec3_set_normalised(&world_scene8.light, 0, 0, -1);
-    camera_init(&camera, 400, 30, -60, 1.0f, 0.9375f, 0, SCREEN_WIDTH, 0, SCREEN_HEIGHT);
+    light_from_viewer(&world_scene8);
+    init_scene_camera(&camera, 30, -60);
     object_rotate_move(&world_scene8, obj_toorus, 0, 0, 0, 160, 120, 0);
 
     float x_phase = 1.0f;
@@ -80,8 +80,7 @@ void scene8(FrameBuffer* main_buf, FrameBuffer* aux1, FrameBuffer* aux2) {
             draw_sprite_keyed(img_snatural, main_buf->pixels, 46, top_row, SCREEN_WIDTH, SCREEN_HEIGHT);
             if (top_row <= 0) top_row++;
             if (elapsed > 16) {
-                fade_palette_step(scene_palette->rgb, black, 256, 2);
-                set_palette(scene_palette);
+                fade_toward_black(scene_palette, 2);
                 fade++;
                 if (fade >= FADE_FRAMES) done = true;
             }

@@ -15,6 +15,7 @@
 #include "scenes/flash.h"
 #include "scenes/elapsed.h"
 #include "scenes/scenes.h"
+#include "scenes/steps.h"
 #include "video/palette.h"
 #include "video/present.h"
 
@@ -38,10 +39,9 @@ void scene9(FrameBuffer* main_buf, FrameBuffer*, FrameBuffer*) {
 
     timeval start;
     con_gettimeofday(&start);
-    const uint8_t black[768] = {};
     Camera camera;
-    vec3_set_normalised(&world_scene9.light, 0, 0, -1);
-    camera_init(&camera, 400, 75, 130, 1.0f, 0.9375f, 0, SCREEN_WIDTH, 0, SCREEN_HEIGHT);
+    light_from_viewer(&world_scene9);
+    init_scene_camera(&camera, 75, 130);
     object_rotate_move(&world_scene9, obj_vl, 3.14f, 0, 0, 0, 0, 0);
     set_palette(pal_wapal);
     Palette* scene_palette = palette_from_dac();
@@ -99,8 +99,7 @@ void scene9(FrameBuffer* main_buf, FrameBuffer*, FrameBuffer*) {
         draw_sprite_centered(img_wbd, main_buf->pixels, SCREEN_WIDTH, SCREEN_HEIGHT);
 
         if (seconds_since(start) > 25) {
-            fade_palette_step(scene_palette->rgb, black, 256, 4);
-            set_palette(scene_palette);
+            fade_toward_black(scene_palette, 4);
             if (seconds_since(start) > 27) done = true;
         }
     } while (!done);

@@ -1,5 +1,7 @@
 // The ten scenes of the timeline, in play order. Each runs its own frame loop over the three work
-// buffers (frame_buf, aux_buf1, aux_buf2) and returns once its cue has come.
+// buffers (frame_buf, aux_buf1, aux_buf2) and returns once its cue has come. Scenes 2, 3, 4, 9 and
+// 10 free their world, and scenes 2 and 4 the sprites no later scene draws, emptying the slots;
+// the rest stays loaded until unload_data.
 #pragma once
 
 #include "engine3d/camera.h"

@@ -5,6 +5,19 @@
 
 #include "console/vga.h"
 
+namespace {
+
+// The copies of the DAC that are alive: a scene holds one while it plays, which a start of the
+// show again (a jump back) leaves behind.
+Palette* dac_copies[8];
+
+void forget_dac_copy(const Palette* p) {
+    for (Palette*& c : dac_copies)
+        if (c == p) c = nullptr;
+}
+
+}  // namespace
+
 Palette* new_palette() {
     Palette* p = static_cast<Palette*>(calloc(1, sizeof(Palette)));
     if (!p) printf("Error allocating %i bytes for palette structure.\n", int(sizeof(Palette)));
@@ -16,8 +29,14 @@ void free_palette(Palette* palette) {
         printf("Cannot free NULL palette\n");
         return;
     }
+    forget_dac_copy(palette);
     free(palette->rgb);
     free(palette);
+}
+
+void free_dac_copies() {
+    for (Palette* c : dac_copies)
+        if (c) free_palette(c);
 }
 
 void set_palette(const Palette* pal) {
@@ -45,6 +64,11 @@ Palette* palette_from_dac() {
     int dac[768];
     vga_getpalvec(0, 256, dac);
     for (int j = 0; j < 768; j++) p->rgb[j] = uint8_t(dac[j] << 2);
+    for (Palette*& c : dac_copies)
+        if (!c) {
+            c = p;
+            break;
+        }
     return p;
 }
 

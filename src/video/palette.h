@@ -12,6 +12,9 @@ struct Palette {
 
 Palette* new_palette();
 void free_palette(Palette* palette);
+// Frees the copies of the DAC (palette_from_dac) not freed yet: the scene's own, for a start of
+// the show again.
+void free_dac_copies();
 
 void set_palette(const Palette* pal);
 Palette* palette_from_dac();

@@ -5,10 +5,6 @@
 #include "console/vga.h"
 #include "base/kernel.h"
 
-FrameBuffer* frame_buf = nullptr;
-FrameBuffer* aux_buf1 = nullptr;
-FrameBuffer* aux_buf2 = nullptr;
-
 int draw_page = second_page;
 
 // Plane byte k takes buffer pixel 4k + P. (With the plane a constant, each vector of the plane is

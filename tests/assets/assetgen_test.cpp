@@ -15,7 +15,7 @@ const std::string generator = TENFOLD_BUILD_DIR "/tools/assetgen/assetgen";
 
 TEST(AssetGenerator, WritesTheSameBytesEveryTimeOverWhateverWasThere) {
     std::string a = make_temp_dir("gen-a"), b = make_temp_dir("gen-b");
-    // Longer stale files: the project's writers never truncate, so the generator must start afresh.
+    // Longer stale files, written over in place: nothing of them may be left.
     write_file(b + "/intro.img", std::string(400000, 'x'));
     write_file(b + "/b.pal", std::string(5000, 'x'));
     write_file(b + "/sphere.asc", std::string(500000, 'x'));

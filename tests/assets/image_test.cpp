@@ -88,13 +88,16 @@ TEST_F(ImageFileTest, ShortFilesLeaveTheRestZeroAndTheLargestSizesDoNotOverflow)
     free_pal(pal);
 }
 
-TEST_F(ImageFileTest, WritingOverALongerFileKeepsItsTail) {
-    Bytes old = image_file(4, 4, pattern(16));
-    write("a.img", old);
-    Bytes two = {200, 201};
+TEST_F(ImageFileTest, WritingOverALongerFileLeavesOnlyTheNewOne) {
+    write("a.img", image_file(4, 4, pattern(16)));
+    write("a.pal", pal_file("PAL", 0, 256, pattern(768)));
+    Bytes two = {200, 201}, rgb = {1, 2, 3};
     Image image{2, 1, two.data()};
+    PaletteFile pal{5, 1, rgb.data()};
     ASSERT_EQ(write_image(&image, path("a.img").c_str()), 1);
-    EXPECT_EQ(read("a.img"), cat(image_file(2, 1, two), Bytes(old.begin() + 11, old.end())));
+    ASSERT_EQ(write_pal(&pal, path("a.pal").c_str()), 1);
+    EXPECT_EQ(read("a.img"), image_file(2, 1, two));
+    EXPECT_EQ(read("a.pal"), pal_file("PAL", 5, 1, rgb));
 }
 
 TEST_F(ImageFileTest, FailuresAreReportedNeverTakenForSuccess) {

@@ -12,6 +12,7 @@
 #include "console/run.h"
 #include "console/vga.h"
 #include "support/frames.h"
+#include "support/run.h"
 #include "support/xvfb.h"
 #include "video/palette.h"
 #include "video/present.h"
@@ -22,9 +23,11 @@ namespace {
 uint8_t pattern(int i) { return uint8_t((i % 320) / 20 + (i / 320) / 15 * 16); }
 uint8_t colour(int entry, int c) { return uint8_t((entry * (c + 3) * 7) & 0xFC); }
 
-// The child: a window showing one frame, presenting it again and again until asked to stop.
-[[noreturn]] void show_in_window(const std::string& display, int scale) {
+// The child: a window showing one frame, presenting it again and again until asked to stop; it
+// runs in folder, where its screenshots go.
+[[noreturn]] void show_in_window(const std::string& display, int scale, const std::string& folder) {
     setenv("DISPLAY", display.c_str(), 1);
+    if (chdir(folder.c_str()) != 0) _exit(5);
     ConsoleSettings s;
     s.video = "window";
     s.scale = scale;
@@ -65,6 +68,7 @@ struct Screen {
 
 struct WindowTest : ::testing::TestWithParam<Screen> {
     Xvfb x;
+    std::string folder = make_temp_dir("window");
     pid_t child = -1;
     int wm = -1;
     unsigned long w = 0;
@@ -75,7 +79,7 @@ struct WindowTest : ::testing::TestWithParam<Screen> {
             ASSERT_GT(wm = start_window_manager(x.display), 0) << "evilwm did not start";
         }
         child = fork();
-        if (child == 0) show_in_window(x.display, GetParam().desktop ? 0 : 2);
+        if (child == 0) show_in_window(x.display, GetParam().desktop ? 0 : 2, folder);
         w = find_window(x.display, "tenfold", 10000);
         ASSERT_NE(w, 0u) << "no window appeared";
     }
@@ -83,6 +87,7 @@ struct WindowTest : ::testing::TestWithParam<Screen> {
         if (child > 0) kill(child, SIGKILL), waitpid(child, nullptr, 0);
         stop_process(wm);
         stop_xvfb(x);
+        remove_tree(folder);
     }
     int wait_child() {
         int status = 0;
@@ -116,6 +121,22 @@ using DesktopWindow = WindowTest;
 
 TEST_P(PlainWindow, ShowsThePresentedFrameAndClosingItEndsTheRun) {
     EXPECT_EQ(wrong_on_screen(640, 480, 2, 0, 0, 1), 0) << "scale 2";
+    // F12: the picture on screen as an indexed PNG and one four times as large, in the folder the
+    // show started in.
+    send_key(x.display, w, XK_F12);
+    std::string shots;
+    for (int waited = 0; waited < 5000 && count_of(shots, ".png") < 2; waited += 100, usleep(100000))
+        shots = run_shell("cd " + folder + " && ls tenfold-scene0-*.png 2>/dev/null");
+    ASSERT_EQ(count_of(shots, ".png"), 2) << shots;
+    std::string large = folder + "/" + shots.substr(0, shots.find('\n')), small = large;
+    small.replace(small.size() - 7, 7, ".png");  // "-4x.png" sorts first
+    EXPECT_EQ(run_shell("identify -format '%w %h %[type]' " + small), "320 240 Palette");
+    EXPECT_EQ(run_shell("identify -format '%w %h' " + large), "1280 960");
+    for (const auto& [file, scale] : {std::pair{small, 1}, {large, 4}}) {
+        std::string rgb = run_shell("convert " + file + " -depth 8 rgb:-");
+        ASSERT_EQ(rgb.size(), size_t(320 * scale) * 240 * scale * 3) << file;
+        EXPECT_EQ(wrong_pixels(rgb, 320 * scale, 240 * scale, scale, 0, 0, 1), 0) << file;
+    }
     send_close_request(x.display, w);
     EXPECT_EQ(wait_child(), 42) << "the quit handler ends the run with status 1";
 }

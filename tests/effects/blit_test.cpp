@@ -72,29 +72,44 @@ TEST(SpriteBlit, CentredKeyedIsTheKeyedBlitAtTheCentredCorner) {
     EXPECT_EQ(f, noise_frame(9));
 }
 
-TEST(SinglePixels, PutRefusesColumnAndRowZeroGetReadsZeroOffTheFrameAndTheGridPointSitsTwentyRowsDown) {
+// The indices at which after differs from before.
+std::vector<int64_t> changed(const Frame& before, const Frame& after) {
+    std::vector<int64_t> at;
+    for (size_t p = 0; p < before.size(); p++)
+        if (before[p] != after[p]) at.push_back(int64_t(p));
+    return at;
+}
+
+TEST(SinglePixels, PutTakesColumnAndRowGetAndTheGridPointTakeTheFlatIndexWhereverItLiesInTheFrame) {
     const int big = 2147483647, small = -2147483647 - 1;
-    // (x, y) on screen; put_pixel writes there; put_grid_pixel is given y - 20 (as an int64, so
-    // the extremes stay extreme) and writes there.
+    // (x, y) on screen and the flat index y * 320 + x, -1 where it lies outside 0 .. 76799.
+    // get_pixel reads there; put_grid_pixel, given y - 20, writes there; put_pixel writes only for
+    // column and row each on the frame, leaving out column 0 and row 0.
     const struct {
         int x, y;
-        bool put, grid;
-    } cases[] = {{1, 1, true, true},      {319, 239, true, true},   {0, 5, false, true},       {5, 0, false, true},
-                 {0, 0, false, true},     {320, 5, false, false},   {-1, 5, false, false},     {5, 240, false, false},
-                 {5, -1, false, false},   {big, 5, false, false},   {small, 5, false, false},  {5, big, false, false},
-                 {5, small, false, false}, {big, big, false, false}, {small, small, false, false}};
+        int64_t index;
+        bool put;
+    } cases[] = {{1, 1, 321, true},          {319, 239, 76799, true},  {0, 5, 1600, false},
+                 {5, 0, 5, false},           {0, 0, 0, false},         {320, 0, 320, false},
+                 {320, 5, 1920, false},      {-1, 5, 1599, false},     {400, -1, 80, false},
+                 {-320, 240, 76480, false},  {-1, 0, -1, false},       {320, 239, -1, false},
+                 {0, 240, -1, false},        {5, -1, -1, false},       {big, 5, -1, false},
+                 {small, 5, -1, false},      {5, big, -1, false},      {5, small + 20, -1, false},
+                 {big, -6710886, 127, false}, {0, 13421773, -1, false}};  // 13421773 * 320 = 2^32 + 64
+    Frame before = noise_frame(4);
+    std::replace(before.begin(), before.end(), 0x34, 0x35);  // every write of 0x34 shows
     for (const auto& c : cases) {
-        bool on_frame = c.x >= 0 && c.x < 320 && c.y >= 0 && c.y < 240;
-        Frame before = noise_frame(4);
-        EXPECT_EQ(get_pixel(fb(before), c.x, c.y), on_frame ? at(before, c.x, c.y) : 0) << c.x << "," << c.y;
-        Frame put = before, grid = before, want_put = before, want_grid = before;
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+        std::vector<int64_t> one_pixel = c.index >= 0 ? std::vector<int64_t>{c.index} : std::vector<int64_t>{};
+        EXPECT_EQ(get_pixel(fb(before), c.x, c.y), c.index >= 0 ? before[size_t(c.index)] : 0);
+        Frame put = before, grid = before;
         put_pixel(fb(put), c.x, c.y, 0x1234);
-        if (c.put) at(want_put, c.x, c.y) = 0x34;
-        EXPECT_EQ(put, want_put) << c.x << "," << c.y;
-        int grid_y = int(std::clamp<int64_t>(int64_t(c.y) - 20, small, big));
-        put_grid_pixel(fb(grid), grid_y, 0x1234, c.x);
-        if (c.grid) at(want_grid, c.x, c.y) = 0x34;
-        EXPECT_EQ(grid, want_grid) << c.x << "," << c.y;
+        EXPECT_EQ(changed(before, put), c.put ? one_pixel : std::vector<int64_t>{});
+        put_grid_pixel(fb(grid), c.y - 20, 0x1234, c.x);
+        EXPECT_EQ(changed(before, grid), one_pixel);
+        if (c.index >= 0) {
+            EXPECT_EQ(grid[size_t(c.index)], 0x34);
+        }
     }
 }
 

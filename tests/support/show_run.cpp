@@ -43,6 +43,11 @@ struct RunDirs {
     std::string start, tmp, results;
 };
 
+void save_ticks(const RunDirs& d, const ShowRecord& record) {
+    write_file(d.results + "/ticks", std::string(reinterpret_cast<const char*>(record.ticks.data()),
+                                                 record.ticks.size() * sizeof(TickRecord)));
+}
+
 // Every check's verify, with the failures collected instead of reported.
 std::vector<CheckFailure> verify_all(const ShowRecord& record) {
     ::testing::TestPartResultArray results;
@@ -83,18 +88,22 @@ std::vector<CheckFailure> load_failures(const std::string& path) {
 }
 
 // The child: the show with the checks watching, then their verdicts; ends as the program does.
-[[noreturn]] void play_in_child(const RunDirs& d) {
+[[noreturn]] void play_in_child(const RunDirs& d, const ShowOptions* options) {
     if (chdir(d.start.c_str()) != 0) _exit(127);
     if (!freopen((d.results + "/out").c_str(), "w", stdout) || !freopen((d.results + "/err").c_str(), "w", stderr))
         _exit(127);
     setenv("TMPDIR", d.tmp.c_str(), 1);
     ConsoleSettings settings;
     settings.video = "none";
-    settings.virtual_clock = true;
+    settings.virtual_clock = !options || !options->real_clock;
     settings.stats = d.results + "/stats.json";
+    if (options) settings.start = options->start, settings.audio_out = options->audio_out;
     console_start(settings);
 
     static ShowRecord record;
+    static const RunDirs* dirs = &d;
+    static const ShowOptions* run = options;
+    atexit([] { save_ticks(*dirs, record); });  // also when the run ends early (con_request_quit)
     // Every presentation toggles draw_page right after its tick's scan-out, so a tick whose
     // successor sees another draw_page was a presentation.
     static int seen_page = draw_page;
@@ -104,23 +113,23 @@ std::vector<CheckFailure> load_failures(const std::string& path) {
         ShowTick t{f.tick, con_current_scene(), song_position(), {}, f.indices, f.dac};
         con_gettimeofday(&t.time);
         for (ShowCheck& c : registered_show_checks())
-            if (c.observe) c.observe(t);
+            if (c.observe && !run) c.observe(t);
+        if (run && run->each_tick) run->each_tick(t);
         record.ticks.push_back(TickRecord{t.tick, t.scene, t.position, t.time, false,
                                           con_hash_bytes(f.indices, SCAN_WIDTH * SCAN_HEIGHT), con_hash_bytes(f.dac, 768)});
+        if (run && run->ticks >= 0 && int(record.ticks.size()) >= run->ticks) con_request_quit(1);
     });
     record.status = demo_main();
     if (draw_page != seen_page && !record.ticks.empty()) record.ticks.back().presented = true;
     con_set_frame_hook(nullptr);
     write_file(d.results + "/mode", std::to_string(vga_getcurrentmode()));
-    write_file(d.results + "/ticks", std::string(reinterpret_cast<const char*>(record.ticks.data()),
-                                                 record.ticks.size() * sizeof(TickRecord)));
-    save_failures(d.results + "/failures", verify_all(record));
+    if (!options) save_failures(d.results + "/failures", verify_all(record));
     exit(record.status);
 }
 
 }  // namespace
 
-bool run_show(ShowProcess* process) {
+bool run_show(ShowProcess* process, const ShowOptions* options) {
     std::string archive = std::string(TENFOLD_BUILD_DIR) + "/data.dat";
     if (!std::filesystem::exists(archive)) return false;
     RunDirs d{make_temp_dir("show-start"), make_temp_dir("show-tmp"), make_temp_dir("show-results")};
@@ -130,7 +139,7 @@ bool run_show(ShowProcess* process) {
 
     fflush(nullptr);
     pid_t pid = fork();
-    if (pid == 0) play_in_child(d);
+    if (pid == 0) play_in_child(d, options);
     int status = 0;
     waitpid(pid, &status, 0);
     if (WIFEXITED(status)) process->exit_status = WEXITSTATUS(status);
@@ -149,6 +158,7 @@ bool run_show(ShowProcess* process) {
     process->ticks.resize(ticks.size() / sizeof(TickRecord));
     if (!process->ticks.empty()) memcpy(process->ticks.data(), ticks.data(), process->ticks.size() * sizeof(TickRecord));
     process->failures = load_failures(d.results + "/failures");
+    if (options && !options->audio_out.empty()) process->audio = read_file(d.start + "/" + options->audio_out);
     remove_tree(d.start);
     remove_tree(d.tmp);
     remove_tree(d.results);

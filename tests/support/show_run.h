@@ -69,12 +69,24 @@ struct ShowProcess {
     std::string out, err;  // what it printed
     std::string stats;     // its run statistics (TENFOLD_STATS)
     int mode_after = -1;   // the video mode when the timeline had returned
+    std::string audio;     // the WAV file of ShowOptions::audio_out
     bool unpacked_left = true;         // anything left in its TMPDIR
     bool callers_data_intact = false;  // the data/ of the directory it started in
     std::vector<TickRecord> ticks;
     std::vector<CheckFailure> failures;  // what the registered checks reported
 };
 
+// How a run other than the whole show's one for the checks goes: the checks do not watch it.
+struct ShowOptions {
+    bool real_clock = false;
+    std::string start;        // TENFOLD_START
+    std::string audio_out;    // TENFOLD_AUDIO_OUT, relative to where the show starts
+    int ticks = -1;           // the run ends (status 1) once this many ticks were recorded
+    std::function<void(const ShowTick&)> each_tick;  // in the run, at every tick recorded; it may
+                                                     // end the run with con_request_quit(1)
+};
+
 // Plays the show in data.dat of the build directory: false if there is none (nothing to play).
-bool run_show(ShowProcess* process);
+// With options, a run of its own; the checks watch only the run without.
+bool run_show(ShowProcess* process, const ShowOptions* options = nullptr);
 

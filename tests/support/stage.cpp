@@ -29,11 +29,6 @@ void on_tick(const ScanFrame& frame) {
     recording->push_back(std::move(p));
 }
 
-void release(FrameBuffer*& b) {
-    free(b);
-    b = nullptr;
-}
-
 }  // namespace
 
 void stage_open() {
@@ -44,9 +39,7 @@ void stage_open() {
     timeval t;
     con_gettimeofday(&t);
     epoch_us = int64_t(t.tv_sec) * 1000000 + t.tv_usec;
-    frame_buf = static_cast<FrameBuffer*>(calloc(FRAME_BYTES, 1));
-    aux_buf1 = static_cast<FrameBuffer*>(calloc(FRAME_BYTES, 1));
-    aux_buf2 = static_cast<FrameBuffer*>(calloc(FRAME_BYTES, 1));
+    alloc_frame_buffers();
     precalc_tables();
     vga_init();
     vga_setmode(G320x240x256);
@@ -69,9 +62,7 @@ void stage_close() {
     sprites.clear();
     palettes.clear();
     worlds.clear();
-    release(frame_buf);
-    release(aux_buf1);
-    release(aux_buf2);
+    free_frame_buffers();
     free(cos_table);
     free(sin_table);
     cos_table = sin_table = nullptr;

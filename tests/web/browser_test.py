@@ -3,12 +3,16 @@
 
     tests/web/browser_test.py WEB_BUILD NATIVE_BUILD [TEST ...]
 
-WEB_BUILD is scripts/web's build folder; NATIVE_BUILD a native build with tenfold and
+WEB_BUILD is scripts/web's build folder, or the address of the page on a web host (http://...;
+golden and realtime only); NATIVE_BUILD a native build with tenfold and
 tools/frames/tenfold-frames (their messages and frames are what the page must match). Tests:
 golden (virtual clock: the frame hashes of tests/scenes/golden_frames.txt), realtime (sound,
-picture, Esc), pack (a missing and a damaged pack). Ends with 'N passed, N failed'.
+picture, Esc), background (a hidden tab pauses picture and music together), pack (a missing and a
+damaged pack), bundle (scripts/web --bundle's archives: the same files in both, and golden from
+the .tar.gz unpacked in a sub-folder of a static server). Ends with 'N passed, N failed'.
 """
 import base64
+import contextlib
 import http.server
 import json
 import os
@@ -17,10 +21,12 @@ import shutil
 import socketserver
 import subprocess
 import sys
+import tarfile
 import tempfile
 import threading
 import time
 import urllib.request
+import zipfile
 
 import websocket
 
@@ -124,6 +130,20 @@ class Browser:
             shutil.rmtree(self.profile, ignore_errors=True)
 
 
+def is_address(web):
+    return web.startswith(("http://", "https://"))
+
+
+@contextlib.contextmanager
+def page_address(web):
+    """The page's address, ending in '/': WEB_BUILD when it is one, else python's http.server serving it."""
+    if is_address(web):
+        yield web if web.endswith("/") else web + "/"
+        return
+    with Server(web) as server:
+        yield "http://127.0.0.1:%d/" % server.port
+
+
 def read_golden():
     rows = []
     for line in open(GOLDEN):
@@ -137,9 +157,9 @@ def test_golden(web, native):
     """Virtual clock: the frames at the native test's ticks hash the same, scene by scene."""
     golden = read_golden()
     check(len(golden) >= 20, "golden frames in " + GOLDEN)
-    with Server(web) as server, Browser() as browser:
+    with page_address(web) as address, Browser() as browser:
         started = time.time()
-        browser.open("http://127.0.0.1:%d/?clock=virtual" % server.port)
+        browser.open(address + "?clock=virtual")
         browser.wait_for("window.tenfold && window.tenfold.phase === 'ended'", 900, "the whole show in virtual time")
         print("  the whole show in virtual time took %.1f s" % (time.time() - started))
         got = browser.evaluate("(() => { const t = window.tenfold; const want = %s; const out = {};"
@@ -163,6 +183,18 @@ def png_rgb(path):
                           check=True, capture_output=True).stdout
 
 
+def start_with_a_click(browser, url):
+    """Opens the page and starts the show as a viewer does: the page says click to start."""
+    browser.open(url)
+    browser.wait_for("window.tenfold && window.tenfold.phase === 'ready'", 120, "the page ready")
+    check(browser.evaluate("document.getElementById('start').textContent") == "click to start",
+          "the page says click to start")
+    box = browser.evaluate("(() => { const r = document.getElementById('start').getBoundingClientRect();"
+                           "return [r.x + r.width / 2, r.y + r.height / 2]; })()")
+    for kind in ("mousePressed", "mouseReleased"):
+        browser.call("Input.dispatchMouseEvent", type=kind, x=box[0], y=box[1], button="left", clickCount=1)
+
+
 def test_realtime(web, native):
     """Real clock: click to start, sound runs, the song moves, the picture is the native one, Esc ends."""
     frames_dir = tempfile.mkdtemp(prefix="tenfold-frames-")
@@ -171,15 +203,8 @@ def test_realtime(web, native):
         subprocess.run([os.path.join(native, "tools", "frames", "tenfold-frames"), frames_dir] + moments,
                        cwd=native, check=True, capture_output=True)
         native_frames = [png_rgb(os.path.join(frames_dir, f)) for f in sorted(os.listdir(frames_dir))]
-        with Server(web) as server, Browser() as browser:
-            browser.open("http://127.0.0.1:%d/" % server.port)
-            browser.wait_for("window.tenfold && window.tenfold.phase === 'ready'", 120, "the page ready")
-            check(browser.evaluate("document.getElementById('start').textContent") == "click to start",
-                  "the page says click to start")
-            box = browser.evaluate("(() => { const r = document.getElementById('start').getBoundingClientRect();"
-                                   "return [r.x + r.width / 2, r.y + r.height / 2]; })()")
-            for kind in ("mousePressed", "mouseReleased"):
-                browser.call("Input.dispatchMouseEvent", type=kind, x=box[0], y=box[1], button="left", clickCount=1)
+        with page_address(web) as address, Browser() as browser:
+            start_with_a_click(browser, address)
             browser.wait_for("window.tenfold.scene === 1", 60, "scene 1 under way")
             time.sleep(1.5)
             first = browser.evaluate("[window.tenfold.song, window.tenfold.audio.state, window.tenfold.audio.seconds]")
@@ -219,6 +244,47 @@ def test_realtime(web, native):
         shutil.rmtree(frames_dir, ignore_errors=True)
 
 
+def median(values):
+    values = sorted(values)
+    return values[len(values) // 2] if values else None
+
+
+def test_background(web, native):
+    """A hidden tab (another tab opened in front of it) for 30 s: picture and music stop together,
+    the music stream drops no block, and after return picture and music agree as before, within
+    one tick (735 samples) of how far apart they were."""
+    with page_address(web) as address, Browser() as browser:
+        start_with_a_click(browser, address)
+        browser.wait_for("window.tenfold.scene >= 2", 120, "scene 2")
+        time.sleep(3)
+        before = browser.evaluate("(() => { const t = window.tenfold, now = performance.now();"
+                                  "return {gaps: t.audio.gaps, worklet: t.audio.worklet, hidden_at: now,"
+                                  "sync: t.sync.filter(e => e[0] > now - 2000).map(e => e[2])}; })()")
+        check(before["worklet"], "the music goes through the audio worklet")
+        tab = browser.call("Target.createTarget", url="about:blank")
+        time.sleep(1)
+        check(browser.evaluate("document.visibilityState") == "hidden", "the page is hidden behind another tab")
+        song = browser.evaluate("[window.tenfold.song, window.tenfold.paused]")
+        time.sleep(29)
+        during = browser.evaluate("[window.tenfold.song, window.tenfold.paused, window.tenfold.audio.state]")
+        browser.call("Target.closeTarget", targetId=tab["targetId"])
+        browser.wait_for("document.visibilityState === 'visible' && !window.tenfold.paused", 10, "the page shown again")
+        back = browser.evaluate("performance.now()")
+        time.sleep(3)
+        after = browser.evaluate("(() => { const t = window.tenfold;"
+                                 "return {gaps: t.audio.gaps, song: t.song, audio: t.audio.state,"
+                                 "sync: t.sync.filter(e => e[0] > %f).map(e => e[2])}; })()" % (back + 1000))
+        check(song[1] and during[1] and during[0] == song[0] and during[2] == "suspended",
+              "hidden, the show and its music stand still: %s then %s" % (song, during))
+        check(after["song"] > during[0] and after["audio"] == "running", "shown again, the song goes on: %s" % after)
+        check(after["gaps"] == before["gaps"], "no block of music dropped: %d gaps, %d before" % (after["gaps"], before["gaps"]))
+        a, b = median(before["sync"]), median(after["sync"])
+        print("  picture against music: %s samples before, %s after the tab was hidden for 30 s" % (a, b))
+        check(a is not None and b is not None and abs(a - b) <= 735,
+              "picture and music agree within one tick after the return: %s then %s samples" % (a, b))
+        check(not browser.problems, "\n".join(browser.problems))
+
+
 def native_message(native, damaged_pack):
     """What the native program prints for a pack (None: no data.dat at all), paths made generic."""
     with tempfile.TemporaryDirectory() as d:
@@ -240,6 +306,7 @@ def generic(line):
 
 def test_pack(web, native):
     """A missing or damaged pack: the page shows the program's own message, and no exception."""
+    check(not is_address(web), "the pack test changes the page's files: it needs the build folder")
     with tempfile.TemporaryDirectory() as d:
         for name in os.listdir(web):
             if name.endswith((".html", ".js", ".css", ".wasm")):
@@ -273,20 +340,40 @@ def test_pack(web, native):
                 check(not problems, "%s: %s" % (case, "\n".join(problems)))
 
 
+def test_bundle(web, native):
+    """The archives of scripts/web --bundle hold the same files; the page, unpacked in a sub-folder of
+    a plain static server, plays the golden frames from there."""
+    check(not is_address(web), "the bundle test reads the archives: it needs the build folder")
+    with tarfile.open(os.path.join(web, "tenfold-web.tar.gz")) as tar, \
+            zipfile.ZipFile(os.path.join(web, "tenfold-web.zip")) as zip_:
+        files = {m.name: tar.extractfile(m).read() for m in tar.getmembers() if m.isfile()}
+        check(files and files == {n: zip_.read(n) for n in zip_.namelist() if not n.endswith("/")},
+              "the .tar.gz and the .zip hold the same files: %s, %s" % (sorted(files), zip_.namelist()))
+        with tempfile.TemporaryDirectory() as site:
+            sub = os.path.join(site, "some", "shows")
+            tar.extractall(sub)
+            folders = os.listdir(sub)
+            check(len(folders) == 1, "one folder in the archive: %s" % folders)
+            with Server(site) as server:
+                test_golden("http://127.0.0.1:%d/some/shows/%s/" % (server.port, folders[0]), native)
+
+
 # Let the helpers close in with-statements.
 Server.__enter__ = lambda self: self
 Server.__exit__ = lambda self, *a: self.close()
 Browser.__enter__ = lambda self: self
 Browser.__exit__ = lambda self, *a: self.close()
 
-TESTS = {"golden": test_golden, "realtime": test_realtime, "pack": test_pack}
+TESTS = {"golden": test_golden, "realtime": test_realtime, "background": test_background, "pack": test_pack,
+         "bundle": test_bundle}
 
 
 def main():
     if len(sys.argv) < 3:
         print(__doc__, file=sys.stderr)
         return 2
-    web, native = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    web = sys.argv[1] if is_address(sys.argv[1]) else os.path.abspath(sys.argv[1])
+    native = os.path.abspath(sys.argv[2])
     names = sys.argv[3:] or list(TESTS)
     passed = failed = 0
     for name in names:

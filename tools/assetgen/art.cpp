@@ -113,11 +113,7 @@ float smoothstep(float e0, float e1, float x) {
 
 namespace {
 
-std::string fresh_path(const std::string& dir, const char* name) {
-    std::string path = dir + "/" + name;
-    std::remove(path.c_str());
-    return path;
-}
+std::string pack_path(const std::string& dir, const char* name) { return dir + "/" + name; }
 
 void check(int ok, const std::string& path) {
     if (ok) return;
@@ -130,7 +126,7 @@ void check(int ok, const std::string& path) {
 void save_indices(const std::string& dir, const char* name, int w, int h, const std::vector<uint8_t>& px) {
     std::vector<uint8_t> copy(px);
     Image image{uint16_t(w), uint16_t(h), copy.data()};
-    std::string path = fresh_path(dir, name);
+    std::string path = pack_path(dir, name);
     check(write_image(&image, path.c_str()), path);
 }
 
@@ -142,12 +138,12 @@ void save_palette(const std::string& dir, const char* name, const Ramp& ramp) {
     uint8_t rgb[768];
     std::copy(ramp.rgb, ramp.rgb + 768, rgb);
     PaletteFile file{0, 256, rgb};
-    std::string path = fresh_path(dir, name);
+    std::string path = pack_path(dir, name);
     check(write_pal(&file, path.c_str()), path);
 }
 
 void save_text(const std::string& dir, const char* name, const std::string& text) {
-    std::string path = fresh_path(dir, name);
+    std::string path = pack_path(dir, name);
     FILE* f = fopen(path.c_str(), "wb");
     check(f != nullptr, path);
     size_t n = fwrite(text.data(), 1, text.size(), f);

@@ -47,8 +47,7 @@ float fbm(float x, float y, int octaves, int seed);
 float clamp01(float v);
 float smoothstep(float e0, float e1, float x);
 
-// Files of the pack, written afresh (an existing file is removed first, since the project's
-// writers never truncate).
+// Files of the pack; each replaces a file of its name that was there.
 void save_image(const std::string& dir, const char* name, const Canvas& c, const Ramp& ramp, bool keyed);
 void save_indices(const std::string& dir, const char* name, int w, int h, const std::vector<uint8_t>& px);
 void save_palette(const std::string& dir, const char* name, const Ramp& ramp);

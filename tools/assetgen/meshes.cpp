@@ -2,6 +2,7 @@
 // (B - A) x (C - A) of each face points out of the object: the renderer keeps a face when its
 // corners run counter-clockwise on the screen, which is then exactly when it faces the camera.
 // Sizes are in file units; the catalogue scales them (see the comments for where each is seen).
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -96,61 +97,6 @@ void lathe(MeshData& m, int rings, int n, Ring ring, Tip tip_at) {
             faces.push_back(cap);
         }
     convex(m, pts, faces);
-}
-
-// A tapered block along y: half widths (x, z) at y0 and at y1.
-void block(MeshData& m, V3 at, double y0, double hx0, double hz0, double y1, double hx1, double hz1) {
-    lathe(m, 2, 4, [&](int k, int i) -> V3 {
-        double hx = k ? hx1 : hx0, hz = k ? hz1 : hz0, sx = (i == 1 || i == 2) ? 1 : -1, sz = i >= 2 ? 1 : -1;
-        return at + V3{sx * hx, k ? y1 : y0, sz * hz};
-    }, [](int) { return false; });
-}
-
-// A box from a to b, half widths w along `side` (made square to a-b) and d along the third
-// direction.
-void beam(MeshData& m, V3 a, V3 b, V3 side, double w, double d) {
-    V3 along = unit(b - a), across = unit(side - along * dot(side, along)), up = cross(along, across);
-    std::vector<V3> pts;
-    for (V3 end : {a, b})
-        for (int k = 0; k < 4; k++) pts.push_back(end + across * (k == 1 || k == 2 ? w : -w) + up * (k >= 2 ? d : -d));
-    hexahedron(m, pts);
-}
-
-// An ellipse across y: at height y, centred on (x, z), half widths rx and rz.
-struct Section {
-    double y, x, z, rx, rz;
-};
-
-// A tube through ellipses of n points each, in order up y, closed by flat ends. Unlike lathe it
-// needs no convex outline: every side faces away from the tube's axis.
-void loft(MeshData& m, const std::vector<Section>& rings, int n) {
-    int base = int(m.v.size());
-    for (const Section& r : rings)
-        for (int i = 0; i < n; i++) {
-            double a = 2 * PI * i / n;
-            m.add({r.x + r.rx * std::cos(a), r.y, r.z + r.rz * std::sin(a)});
-        }
-    auto at = [&](size_t k, int i) { return base + int(k) * n + i % n; };
-    for (size_t k = 0; k + 1 < rings.size(); k++)
-        for (int i = 0; i < n; i++) {
-            double a = 2 * PI * (i + 0.5) / n;
-            V3 out{std::cos(a), 0, std::sin(a)};
-            m.tri(at(k, i), at(k + 1, i), at(k, i + 1), out);
-            m.tri(at(k + 1, i), at(k + 1, i + 1), at(k, i + 1), out);
-        }
-    for (size_t k : {size_t(0), rings.size() - 1}) {
-        std::vector<int> cap;
-        for (int i = 0; i < n; i++) cap.push_back(at(k, i));
-        m.polygon(cap, {0, k ? 1.0 : -1.0, 0});
-    }
-}
-
-void ellipsoid(MeshData& m, V3 at, V3 radii, int rings, int n) {
-    lathe(m, rings + 1, n, [&](int k, int i) -> V3 {
-        double t = PI * k / rings;
-        double a = 2 * PI * i / n;
-        return at + V3{radii.x * std::sin(t) * std::cos(a), -radii.y * std::cos(t), radii.z * std::sin(t) * std::sin(a)};
-    }, [&](int k) { return k == 0 || k == rings; });
 }
 
 // A geodesic sphere: an icosahedron split `levels` times, corners pushed onto the sphere.
@@ -292,21 +238,28 @@ Matrix3 turned(V3 first, int steps, V3 step) {
     return slot.orientation;
 }
 
+// The line about which an object turns when object_rotate_move turns it by `angles` every frame.
+V3 turn_axis(V3 angles) {
+    const Matrix3 r = turned(angles, 0, {});
+    const float* m = r.m;
+    return unit({m[5] - m[7], m[6] - m[2], m[1] - m[3]});
+}
+
 // Scene 4 turns its statue by (-0.25, -0.6, 3.14) at the start and then by (0.015, -0.01, 0) a
 // frame, reversing every three seconds: it swings through half a turn about one fixed line, which
 // rises across the screen to the upper right, and is in the middle of its swing 30 frames after
 // the start. This lays a figure modelled upright (x to its right, y up, z forward) along that
 // line, scaled by `size` into the scene's units: its origin `base` units from the point the scene
 // turns it about, up the line, and `aside` units to the upper left of the line, its head up the
-// line and its face to the viewer in the middle of the swing. The result is in the file's units
-// (the catalogue loads the mesh at 0.9).
-void lay_along_scene4_line(MeshData& m, double base, double aside, double size) {
+// line; its face turned by `turn` about its own length from facing the viewer in the middle of
+// the swing. The result is in the file's units (the catalogue loads the mesh at 0.9).
+void lay_along_scene4_line(MeshData& m, double base, double aside, double size, double turn) {
     const V3 rock{0.015, -0.01, 0};
-    const Matrix3 step = turned(rock, 0, {}), mid = turned({-0.25, -0.6, 3.14}, 30, rock);
-    const float* r = step.m;
-    V3 along = unit({r[5] - r[7], r[6] - r[2], r[1] - r[3]});  // the axis of one frame's turn
-    if (along.x < 0) along = along * -1;                        // to the right, so up the screen
-    const V3 front = unit(V3{0, 0, -1} - along * along.z), right = cross(along, front);
+    const Matrix3 mid = turned({-0.25, -0.6, 3.14}, 30, rock);
+    V3 along = turn_axis(rock);
+    if (along.x < 0) along = along * -1;  // to the right, so up the screen
+    const V3 ahead = unit(V3{0, 0, -1} - along * along.z), across = cross(along, ahead);
+    const V3 front = ahead * std::cos(turn) + across * std::sin(turn), right = cross(along, front);
     const float* t = mid.m;
     for (V3& p : m.v) {
         V3 w = along * (base + p.y * size) + right * (p.x * size - aside) + front * (p.z * size);
@@ -316,127 +269,183 @@ void lay_along_scene4_line(MeshData& m, double base, double aside, double size) 
     }
 }
 
-// Scene 4: the head of a fallen colossus: face with brow, eyes, nose, lips and a long false
-// beard, the striped headcloth flaring beside the face with its lappets and its tail, the serpent
-// on the brow, on a stump of neck and collar. The scene tumbles its statue back and forth through
-// half a turn about one fixed line across the screen, rising to the upper right; a head whose
-// long axis lies along that line only turns about itself, so it keeps its place and its size on
-// the screen and shows its face, its three-quarter views and its profiles, never its back. It is
-// modelled upright (x to its right, y up, z forward, the face's middle at the origin) and then
-// laid along that line, crown to the upper right, facing the viewer in the middle of a swing.
-MeshData statue() {
-    MeshData m;
-    loft(m, {{-72, 0, -2, 40, 28}, {-64, 0, -2, 40, 28}, {-60, 0, -2, 26, 22}, {-30, 0, -4, 19, 19}}, 16);  // collar, neck
-    ellipsoid(m, {0, 0, 4}, {30, 40, 32}, 10, 16);               // face and skull
-    ellipsoid(m, {0, 11, 32}, {25, 4.5, 6}, 4, 10);              // brow
-    for (double side : {-1.0, 1.0}) ellipsoid(m, {side * 12, 1, 31}, {9, 4.5, 5}, 4, 8);  // eyes
-    block(m, {0, 0, 40}, -18, 9, 12, 8, 4, 5);                  // nose
-    ellipsoid(m, {0, -24, 33}, {12, 5, 6}, 4, 8);                // lips
-    for (double side : {-1.0, 1.0}) ellipsoid(m, {side * 30, 0, 12}, {6, 11, 7}, 4, 8);  // ears
-    beam(m, {0, -32, 28}, {0, -68, 36}, {1, 0, 0}, 8, 7);       // false beard
-    ellipsoid(m, {0, 27, 34}, {4.5, 7, 4.5}, 4, 8);               // the serpent on the brow
-    // The striped headcloth: bands round the crown and back of the head, every second one standing
-    // out a little, and the same bands across the two flaps that fall beside the face.
-    const int bands = 12;
-    std::vector<Section> cap;
-    for (int k = 0; k <= bands; k++) {
-        double a = PI * (0.18 + 0.8 * k / bands), bulge = k % 2 ? 2.5 : 0;
-        cap.push_back({9 - 41 * std::cos(a), 0, -6, 34 * std::sin(a) + bulge, 35 * std::sin(a) + bulge});
-    }
-    loft(m, cap, 16);
-    for (double side : {-1.0, 1.0})
-        for (int k = 0; k < 8; k++) {
-            std::vector<V3> band;
-            double bulge = k % 2 ? 2.5 : 0;
-            for (double t : {k / 8.0, (k + 1) / 8.0}) {
-                double y = 22 - 64 * t, inner = 29 + 8 * t, outer = 36 + 18 * t + bulge, front = 2 + 6 * t + bulge;
-                for (V3 p : std::initializer_list<V3>{{inner, y, -20}, {outer, y, -20}, {outer, y, front}, {inner, y, front}})
-                    band.push_back({side * p.x, p.y, p.z});
-            }
-            hexahedron(m, band);
+// A closed surface round the y axis: rings at the heights `levels` (bottom to top), each of n
+// points at the angles `around` (in order, from the front, +z, towards +x), at the distance
+// radius(angle, height) from the axis; closed by a point on the axis at the lowest ring's height
+// and one at `top`. Every side faces away from the axis, which needs no convex outline.
+template <class Radius>
+void round_the_axis(MeshData& m, const std::vector<double>& levels, const std::vector<double>& around, double top,
+                    Radius radius) {
+    int base = int(m.v.size()), n = int(around.size());
+    for (double y : levels)
+        for (double a : around) {
+            double r = radius(a, y);
+            m.add({r * std::sin(a), y, r * std::cos(a)});
         }
-    beam(m, {0, -14, -38}, {0, -60, -30}, {1, 0, 0}, 9, 6);     // the headcloth's tail
+    int low = m.add({0, levels.front(), 0}), high = m.add({0, top, 0});
+    auto at = [&](size_t k, int i) { return base + int(k) * n + i % n; };
+    for (int i = 0; i < n; i++) {
+        m.tri(at(0, i), at(0, i + 1), low, {0, -1, 0});
+        for (size_t k = 0; k + 1 < levels.size(); k++) {
+            V3 mid = (m.v[size_t(at(k, i))] + m.v[size_t(at(k, i + 1))]) * 0.5, out{mid.x, 0, mid.z};
+            m.tri(at(k, i), at(k + 1, i), at(k, i + 1), out);
+            m.tri(at(k + 1, i), at(k + 1, i + 1), at(k, i + 1), out);
+        }
+        V3 rim = m.v[size_t(at(levels.size() - 1, i))];
+        m.tri(at(levels.size() - 1, i), at(levels.size() - 1, i + 1), high, {rim.x, 0, rim.z});
+    }
+}
 
-    lay_along_scene4_line(m, -72, 22, 2.0);
+// A bump of height 1 at x = 0 falling to 0 at |x| = half.
+double bump(double x, double half) { return std::fabs(x) < half ? 0.5 + 0.5 * std::cos(PI * x / half) : 0; }
+
+// The value at y of a table of (y, value) rows in rising y, straight between rows, 0 outside.
+double along_y(const std::vector<std::array<double, 2>>& rows, double y) {
+    for (size_t i = 1; i < rows.size(); i++)
+        if (y >= rows[i - 1][0] && y <= rows[i][0])
+            return rows[i - 1][1] + (rows[i][1] - rows[i - 1][1]) * (y - rows[i - 1][0]) / (rows[i][0] - rows[i - 1][0]);
+    return 0;
+}
+
+// Scene 4: the head of a fallen colossus in its headcloth, in one closed surface: the cloth's
+// crown and headband, its wings flaring beside the face and its lappets falling in front of the
+// shoulders, its tail behind; brow, eyes, nose, lips, chin and the long false beard, the serpent
+// on the brow; down to the neck. Brow, nose, lips and chin stand well out from the
+// face, so that its outline in profile is a head's. The scene tumbles its statue back and forth
+// through half a turn about one fixed line across the screen, rising to the upper right; a head
+// whose long axis lies along that line only turns about itself, so it keeps its place and its
+// size on the screen and shows its profiles and its face. It is modelled upright (x to its
+// right, y up, z forward, the face's middle at the origin) and then laid along that line, crown
+// to the upper right.
+MeshData statue() {
+    // The section of the skull and the neck under the cloth: half widths across (x), to the
+    // front and to the back; then what stands out of it, each over a width of angle round the front
+    // (radians each side), the cloth's wings round the sides and its tail at the back.
+    const std::vector<std::array<double, 2>> across{{-52, 15}, {-34, 17}, {-28, 24}, {-16, 27},
+                                                    {0, 28},   {14, 28},  {24, 27},  {32, 24},  {38, 18},  {42, 10}};
+    const std::vector<std::array<double, 2>> front{{-52, 14}, {-34, 16}, {-30, 24}, {-20, 29},
+                                                   {0, 31},   {14, 31},  {18, 33},  {28, 30},  {36, 22},  {42, 11}};
+    const std::vector<std::array<double, 2>> back{{-52, 18}, {-34, 22}, {-20, 34}, {0, 38},
+                                                  {18, 38},  {28, 35},  {36, 28},  {42, 14}};
+    const std::vector<std::array<double, 2>> brow{{0, 0}, {5, 9}, {8, 8}, {12, 0}};
+    const std::vector<std::array<double, 2>> nose{{-16, 0}, {-15, 8}, {-12, 22}, {-9, 18}, {-2, 10}, {3, 6}, {5, 0}};
+    const std::vector<std::array<double, 2>> lips{{-27, 0}, {-23, 8}, {-20, 4}, {-17, 8}, {-15, 0}};
+    const std::vector<std::array<double, 2>> chin{{-34, 0}, {-30, 9}, {-27, 3}, {-25, 0}};
+    const std::vector<std::array<double, 2>> beard{{-52, 0}, {-49, 9}, {-36, 13}, {-32, 0}};
+    const std::vector<std::array<double, 2>> serpent{{18, 0}, {22, 10}, {28, 0}};
+    const std::vector<std::array<double, 2>> wings{{-52, 20}, {-46, 30}, {-34, 35}, {-28, 28}, {-16, 25}, {-10, 24},
+                                                   {14, 8},   {24, 0}};
+    const std::vector<std::array<double, 2>> tail{{-52, 4}, {-46, 10}, {-28, 10}, {-22, 0}};
+    auto radius = [&](double around, double y) {
+        double a = std::atan2(std::sin(around), std::cos(around)), side = std::fabs(a);  // -pi to pi, 0 at the front
+        double wide = along_y(across, y), deep = along_y(std::cos(a) > 0 ? front : back, y);
+        double r = 1 / std::sqrt(std::pow(std::sin(a) / wide, 2) + std::pow(std::cos(a) / deep, 2));
+        r += along_y(brow, y) * bump(a, 0.9) + along_y(nose, y) * bump(a, 0.3) + along_y(lips, y) * bump(a, 0.5);
+        r += along_y(chin, y) * bump(a, 0.6) + along_y(beard, y) * bump(a, 0.34) + along_y(serpent, y) * bump(a, 0.16);
+        r -= 8 * bump(y - 1, 5) * bump(side - 0.45, 0.28);  // the eyes, sunk under the brow
+        r += 2 * bump(y - 16, 2) * (side < 1.5);              // the cloth's band over the forehead
+        r += along_y(wings, y) * bump(side - 1.85, 0.95) + along_y(tail, y) * bump(PI - side, 0.35);
+        return r;
+    };
+    std::vector<double> levels{-52, -48, -44, -40, -37, -34, -31, -28, -25, -22, -19, -16, -13,
+                               -10, -7,  -4,  -1,  2,   5,   8,   12,  17,  23,  30,  36,  41};
+    std::vector<double> around;
+    const int n = 26;
+    for (int i = 0; i < n; i++) {
+        double t = 2.0 * i / n;  // 0 to 2: denser at the front, where the face is
+        around.push_back(t <= 1 ? PI * std::pow(t, 1.5) : 2 * PI - PI * std::pow(2 - t, 1.5));
+    }
+    MeshData m;
+    round_the_axis(m, levels, around, 46, radius);
+    lay_along_scene4_line(m, -95, 10, 2.25, -PI / 6);
     return m;
 }
 
-// Scene 5: a five-pointed star, pointed front and back (0.55x: about 48 pixels to a point).
+// Scene 5: a thick five-pointed star: walls round its outline and a low point on either face, so
+// that it stays large as it tumbles, edge on too (0.55x: about 88 pixels to a point).
 MeshData star() {
-    std::vector<V3> pts{{0, 0, -26}, {0, 0, 26}};
-    std::vector<std::vector<int>> faces;
-    for (int k = 0; k < 10; k++) {
-        double a = -PI / 2 + PI * k / 5, r = k % 2 ? 52 : 130;
-        pts.push_back({r * std::cos(a), r * std::sin(a), 0});
-    }
-    for (int k = 0; k < 10; k++) {
-        int a = 2 + k, b = 2 + (k + 1) % 10;
-        faces.push_back({0, a, b});
-        faces.push_back({1, b, a});
-    }
     MeshData m;
-    convex(m, pts, faces);
+    const double wall = 30, apex = 75;
+    std::vector<int> front, back;
+    for (int k = 0; k < 10; k++) {
+        double a = -PI / 2 + PI * k / 5, r = k % 2 ? 100 : 240;
+        front.push_back(m.add({r * std::cos(a), r * std::sin(a), -wall}));
+        back.push_back(m.add({r * std::cos(a), r * std::sin(a), wall}));
+    }
+    int near = m.add({0, 0, -apex}), far = m.add({0, 0, apex});
+    for (int k = 0; k < 10; k++) {
+        int j = (k + 1) % 10;
+        V3 edge = m.v[size_t(front[size_t(j)])] - m.v[size_t(front[size_t(k)])];
+        V3 out{edge.y, -edge.x, 0};  // the outline runs round counter-clockwise in x, y
+        m.polygon({front[size_t(k)], front[size_t(j)], back[size_t(j)], back[size_t(k)]}, out);
+        m.tri(near, front[size_t(k)], front[size_t(j)], {0, 0, -1});
+        m.tri(far, back[size_t(k)], back[size_t(j)], {0, 0, 1});
+    }
     return m;
 }
 
 // Scene 9: the name in bevelled letters, TEN over FOLD, y up and facing +z (the scene turns it
-// over). Letters are 14 wide and 20 high, with bars 4.4 wide.
+// over). Letters are 16 wide and 28 high, with bars 6.2 wide: large and bold enough to read as it
+// swings, left of the gallery.
 MeshData logo() {
     MeshData m;
-    const double w = 4.4, d = 3.2, b = 1.4, h = 20, top = 23, low = -3;  // rows' top lines
+    const double w = 6.2, d = 12, b = 1.8, lw = 16, h = 28, step = lw + 4, top = 31, low = -3;  // rows' top lines
     auto bar = [&](double x0, double y0, double x1, double y1) { bevelled_bar(m, x0, y0, x1, y1, w, d, b); };
     auto arc = [&](double cx, double cy, double rx, double ry, double a0, double a1, int n) {
         bevelled_arc(m, cx, cy, rx, ry, a0, a1, n, w, d, b);
     };
     const double half = w / 2;
-    // TEN, 3 letters and 2 gaps of 5 centred on x = 0
-    double x = -26;
-    bar(x + half, top - half, x + 14 - half, top - half), bar(x + 7, top - half, x + 7, top - h + half);  // T
-    x += 19;
+    // TEN, 3 letters centred on x = 0
+    double x = -(3 * step - 4) / 2;
+    bar(x + half, top - half, x + lw - half, top - half), bar(x + lw / 2, top - half, x + lw / 2, top - h + half);  // T
+    x += step;
     bar(x + half, top - half, x + half, top - h + half);                                   // E
-    for (double y : {top - half, top - h / 2, top - h + half}) bar(x + half, y, x + (y == top - h / 2 ? 11 : 14) - half, y);
-    x += 19;
-    bar(x + half, top - h + half, x + half, top - half), bar(x + 14 - half, top - h + half, x + 14 - half, top - half);  // N
+    for (double y : {top - half, top - h / 2, top - h + half}) bar(x + half, y, x + (y == top - h / 2 ? lw - 3 : lw) - half, y);
+    x += step;
+    bar(x + half, top - h + half, x + half, top - half), bar(x + lw - half, top - h + half, x + lw - half, top - half);  // N
     {  // the diagonal, its square ends kept inside the stems
-        double dx = 14 - w, dy = -(h - w), len = std::hypot(dx, dy);
+        double dx = lw - w, dy = -(h - w), len = std::hypot(dx, dy);
         dx *= half / len, dy *= half / len;
-        bar(x + half + dx, top - half - 1 + dy, x + 14 - half - dx, top - h + half + 1 - dy);
+        bar(x + half + dx, top - half - 1 + dy, x + lw - half - dx, top - h + half + 1 - dy);
     }
-    // FOLD, 4 letters and 3 gaps of 5
-    x = -35.5;
+    // FOLD, 4 letters
+    x = -(4 * step - 4) / 2;
     bar(x + half, low - half, x + half, low - h + half);                                   // F
-    bar(x + half, low - half, x + 14 - half, low - half), bar(x + half, low - h / 2, x + 11 - half, low - h / 2);
-    x += 19;
-    arc(x + 7, low - h / 2, 7 - half, h / 2 - half, 0, 2 * PI, 14);                       // O
-    x += 19;
-    bar(x + half, low - half, x + half, low - h + half), bar(x + half, low - h + half, x + 13 - half, low - h + half);  // L
-    x += 19;
+    bar(x + half, low - half, x + lw - half, low - half), bar(x + half, low - h / 2, x + lw - 3 - half, low - h / 2);
+    x += step;
+    arc(x + lw / 2, low - h / 2, lw / 2 - half, h / 2 - half, 0, 2 * PI, 16);             // O
+    x += step;
+    bar(x + half, low - half, x + half, low - h + half), bar(x + half, low - h + half, x + lw - 1 - half, low - h + half);  // L
+    x += step;
     bar(x + half, low - half, x + half, low - h + half);                                   // D
-    bar(x + half, low - half, x + 6, low - half), bar(x + half, low - h + half, x + 6, low - h + half);
-    arc(x + 6, low - h / 2, 8 - half, h / 2 - half, -PI / 2, PI / 2, 8);
+    bar(x + half, low - half, x + lw / 2, low - half), bar(x + half, low - h + half, x + lw / 2, low - h + half);
+    arc(x + lw / 2, low - h / 2, lw / 2 - half, h / 2 - half, -PI / 2, PI / 2, 8);
     return m;
 }
 
-// Scene 8: a ring about z, so its normals sweep the whole picture disc (1.83x).
+// Scene 8: a ring whose axis leans 15 degrees off the line the scene turns it about, so that it
+// wobbles as it turns but never shows its edge (1.83x). Its picture comes from its normals, which
+// sweep the whole picture disc.
 MeshData toorus() {
     MeshData m;
-    torus(m, 36, 14, 14, 28, 12, {1, 0, 0}, {0, 1, 0});
+    const V3 spin = turn_axis({0.0209, 0.0209, 0.0209}), side = unit(cross(spin, {0, 0, 1}));
+    const V3 axis = spin * std::cos(15 * PI / 180) + side * std::sin(15 * PI / 180);
+    const V3 u = unit(cross(axis, side)), w = cross(axis, u);
+    torus(m, 40, 20, 20, 32, 14, u, w);
     return m;
 }
 
 // Scene 10: two rings round the small sphere, like a gyroscope, reaching well past the smear's
-// centre below the middle of the screen. They are broad flat bands rather than round tubes: the
-// scene smears them outward from its centre and averages every frame with the last, which leaves
-// of a thin ring, across its path, only a faint streak, while a band facing the viewer stays a
-// bright ring and one seen edge on is a line along the smear. Their planes stand at right angles,
-// turned so that as the scene spins them about (1, 1, 1) they never turn edge on together: in
-// nearly half the frames one of them faces the viewer within 30 degrees, and one always faces
-// it at least a third of the way.
+// centre below the middle of the screen. Their tubes are round: their rims, seen edge on, are
+// dark, so the light the scene smears out from them and averages every frame fades at their
+// edges, and the picture changes little between the frames that draw them and those that do not.
+// Their planes stand at right angles, turned so that as the scene spins them about (1, 1, 1) they
+// never turn edge on together.
 MeshData eo() {
     MeshData m;
     const V3 a = unit({0.966, 0.259, 0}), c = unit(cross(a, {-0.129, 0.483, 0.866})), b = cross(c, a);  // the axes
-    torus(m, 118, 30, 7, 40, 10, b, c);
-    torus(m, 66, 20, 7, 28, 10, c, a);
+    torus(m, 118, 20, 20, 40, 12, b, c);
+    torus(m, 66, 15, 15, 28, 12, c, a);
     return m;
 }
 

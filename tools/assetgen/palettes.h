@@ -8,12 +8,12 @@
 #include "art.h"
 
 Ramp ramp_b();       // scene 1's first palette: pale, so the title flashes in bleached
-Ramp ramp_intro();   // scenes 1 and 2: indigo, plum, red to orange at 50, gold, white
+Ramp ramp_intro();   // scenes 1 and 2: indigo, teal to aqua at 50 (the objects), then gold, white
 Ramp ramp_gb();      // scene 3: navy, blue, cyan to ice white at 112, pale gold, white
 Ramp ramp_white();   // no scene
-Ramp ramp_grey();    // scene 4: dusk blue at 49 (its ground), red-brown, ochre, sand to cream at 128
-Ramp ramp_wapal();   // scenes 5, 9, 10: navy, blue, then gold from 160, cream, white
-Ramp ramp_cspal();   // scene 7: violet to magenta at 124, peach, white
-Ramp ramp_golden();  // scene 8: brown, copper, gold, cream
+Ramp ramp_grey();    // scene 4: dusk blue at 49 (its ground), red-brown, ochre, sand from 106, cream at 128
+Ramp ramp_wapal();   // scenes 5, 9, 10: navy and blue to 72 (water, tiles), violet, rose, orange, gold at 200, white
+Ramp ramp_cspal();   // scene 7: dark violet to 70, steeply to magenta and pink at 124, peach, white
+Ramp ramp_golden();  // scene 8: dark plum, steeply to copper at 32, gold, cream
 
 void write_palettes(const std::string& dir);

@@ -11,3 +11,4 @@ void write_panels(const std::string& dir);       // scene 4's pictures, the gall
 void write_worms(const std::string& dir);        // scene 6's strip in the grid's colour cells
 void write_texture(const std::string& dir);      // temp.pcx, the torus's picture
 void write_meshes(const std::string& dir);       // every .asc mesh
+int write_icons(const std::string& dir);        // the desktop's icon (not in data.dat): 0, or 1 after a message

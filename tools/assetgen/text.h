@@ -9,7 +9,6 @@
 
 extern const char* const FONT_SANS_BOLD;
 extern const char* const FONT_SERIF_BOLD;
-extern const char* const FONT_SERIF_ITALIC;
 
 struct Mask {
     int w = 0, h = 0;

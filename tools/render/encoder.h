@@ -1,28 +1,43 @@
-// The ffmpeg program as the video encoder: raw RGB frames go to it on one pipe, raw 16-bit stereo
-// samples on another. Neither pipe can hold up the other: samples are sent as they come, frames
-// queue up to a backlog of two seconds, and while the show waits for ffmpeg to take frames, the
-// samples queued meanwhile keep flowing.
+// The ffmpeg program as the encoder: raw frames go to it on one pipe (file descriptor 3 in
+// ffmpeg), raw 16-bit stereo samples on another (4). Neither pipe can hold up the other: samples
+// are sent as they come, frames queue up to a backlog (two seconds of them, or 256 MB), and
+// while the show waits for ffmpeg to take frames, the samples queued meanwhile keep flowing.
 #pragma once
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <vector>
+
+// Bytes on their way into one pipe.
+struct PipeQueue {
+    int fd = -1;                              // our end
+    std::deque<std::vector<uint8_t>> chunks;  // in order; the first partly sent
+    size_t sent = 0;                          // of the first chunk
+    size_t bytes = 0;                         // not yet sent
+    std::vector<std::vector<uint8_t>> spare;  // chunks to reuse
+};
 
 struct Encoder {
     pid_t pid = -1;
-    int video = -1, audio = -1;   // our ends of the two pipes
-    int log = -1;                 // what ffmpeg printed
-    std::string video_pending, audio_pending;
-    bool broken = false;          // ffmpeg stopped reading
+    PipeQueue video, audio;
+    size_t frame_bytes = 0;
+    size_t backlog = 0;   // video bytes queued before the show waits
+    int log = -1;         // what ffmpeg printed
+    bool broken = false;  // ffmpeg stopped reading
 };
 
 // The ffmpeg program on PATH, or an empty string.
 std::string find_ffmpeg();
-// Starts ffmpeg writing an mp4 (H.264 at twice the size, AAC) to out_path. False if it cannot.
-bool encoder_start(Encoder& e, const std::string& ffmpeg, const std::string& out_path);
-// Queues a frame of 320 x 240 x (red, green, blue); waits while ffmpeg is two seconds behind.
-void encoder_frame(Encoder& e, const uint8_t* rgb);
+// Starts ffmpeg with these arguments (without the program's name), which read the video from
+// pipe:3 and, if `audio`, the samples from pipe:4. False if it cannot.
+bool encoder_start(Encoder& e, const std::string& ffmpeg, const std::vector<std::string>& args, size_t frame_bytes,
+                   bool audio);
+// Queues a frame of frame_bytes; waits while ffmpeg is the backlog behind.
+void encoder_frame(Encoder& e, const uint8_t* frame);
 // Queues sample frames (left, right) and sends what ffmpeg takes now.
 void encoder_audio(Encoder& e, const int16_t* samples, size_t frames);
 // Sends everything queued, closes the pipes and waits for ffmpeg. True if it wrote the file.

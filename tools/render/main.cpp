@@ -1,4 +1,5 @@
-// tenfold-render OUT.mp4 [--sheet FILE.png]: the show, played in virtual time, as a video.
+// tenfold-render OUTPUT [options]: the show, played in virtual time, as a video, a lossless master
+// or an animated picture (render.h).
 #include <unistd.h>
 
 #include "driver/demo.h"

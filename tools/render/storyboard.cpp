@@ -1,10 +1,10 @@
-#include "sheet.h"
-
-#include <png.h>
+#include "storyboard.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+
+#include "console/png.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ void draw_label(uint8_t* rgb, int width, int height, int x, int y, const std::st
     }
 }
 
-void sheet_add(Sheet& s, const uint8_t* rgb, const std::string& label) {
+void storyboard_add(Storyboard& s, const uint8_t* rgb, const std::string& label) {
     Thumbnail t;
     t.label = label;
     t.rgb.resize(size_t(THUMB_WIDTH) * THUMB_HEIGHT * 3);
@@ -71,7 +71,7 @@ void sheet_add(Sheet& s, const uint8_t* rgb, const std::string& label) {
     s.thumbs.push_back(std::move(t));
 }
 
-std::vector<uint8_t> sheet_compose(const Sheet& s, int* width, int* height) {
+std::vector<uint8_t> storyboard_compose(const Storyboard& s, int* width, int* height) {
     int n = int(s.thumbs.size());
     int cols = n < s.columns ? (n > 0 ? n : 1) : s.columns;
     int rows = (n + cols - 1) / cols;
@@ -89,25 +89,8 @@ std::vector<uint8_t> sheet_compose(const Sheet& s, int* width, int* height) {
     return out;
 }
 
-bool sheet_write_png(const Sheet& s, const std::string& path) {
+bool storyboard_write_png(const Storyboard& s, const std::string& path) {
     int width, height;
-    std::vector<uint8_t> rgb = sheet_compose(s, &width, &height);
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        fclose(f);
-        errno = EIO;
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; y++) png_write_row(png, &rgb[size_t(y) * width * 3]);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return fclose(f) == 0;
+    std::vector<uint8_t> rgb = storyboard_compose(s, &width, &height);
+    return png_write_rgb(path, rgb.data(), width, height);
 }
