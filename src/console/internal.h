@@ -67,10 +67,9 @@ double cpu_seconds();
 void crt_update();
 bool crt_scanning();  // inside crt_update, as a frame hook that calls the console is
 void hold_retrace(int64_t tick);
-// Palette indices through colours (0xRRGGBB) to red, green, blue bytes, in the fastest form the
-// processor runs; the plain form gives the same bytes everywhere.
+// Palette indices through colours (0xRRGGBB) to red, green, blue bytes, in the form the pixel
+// kernels run (base/kernel.h); every form gives the same bytes.
 void lookup_rgb24(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb, int n);
-void lookup_rgb24_plain(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb, int n);
 // Puts what was written through a several-plane write window into the enabled planes.
 void sync_write_window();
 // The display's input and window events, as at every tick.

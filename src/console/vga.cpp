@@ -21,21 +21,37 @@ namespace con {
 
 Vga vga;
 
-// Palette indices to red, green, blue bytes. The plain form writes each pixel's three bytes as one
-// 4-byte store that the next pixel's overwrites in part.
-void lookup_rgb24_plain(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb, int n) {
-    uint32_t in_order[256];  // red, green, blue as the first bytes of a little-endian word
-    for (int e = 0; e < 256; e++) {
-        uint32_t x = colours[e];
-        in_order[e] = (x >> 16) | (x & 0xFF00) | (x & 0xFF) << 16;
-    }
-    for (int i = 0; i < n - 1; i++) memcpy(rgb + 3 * i, &in_order[indices[i]], 4);
-    if (n > 0) memcpy(rgb + 3 * (n - 1), &in_order[indices[n - 1]], 3);
-}
-
 namespace {
 
-#if defined(__x86_64__) && defined(__GNUC__)
+// Palette indices to red, green, blue bytes. Four pixels make 12 bytes, written as an 8-byte word
+// (the first two pixels and the red and green of the third) and a 4-byte word (the third's blue
+// and the fourth): each table holds every colour at its place in one of the words, so a group
+// takes five loads, four ors and two stores.
+void lookup_rgb24_plain(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb, int n) {
+    uint64_t first[256], second[256], third_low[256];
+    uint32_t third_high[256], fourth[256];
+    for (int e = 0; e < 256; e++) {
+        uint32_t x = colours[e];
+        uint64_t c = (x >> 16) | (x & 0xFF00) | (x & 0xFF) << 16;  // red, green, blue from the low byte
+        first[e] = c;
+        second[e] = c << 24;
+        third_low[e] = c << 48;
+        third_high[e] = uint32_t(c >> 16);
+        fourth[e] = uint32_t(c << 8);
+    }
+    for (int group = 0; group < n / 4; group++, indices += 4, rgb += 12) {
+        uint32_t four;
+        memcpy(&four, indices, 4);
+        uint32_t third = four >> 16 & 255;
+        uint64_t low = first[four & 255] | second[four >> 8 & 255] | third_low[third];
+        uint32_t high = third_high[third] | fourth[four >> 24];
+        memcpy(rgb, &low, 8);
+        memcpy(rgb + 8, &high, 4);
+    }
+    for (int k = 0; k < n % 4; k++) memcpy(rgb + 3 * k, &first[indices[k]], 3);
+}
+
+#ifdef KERNEL_FORMS
 // Where the processor has AVX-512 byte permutes (VBMI, which the pixel kernels' AVX-512 form does
 // not assume, and which no compiler uses for a table lookup by itself): 64 pixels at a time look
 // up each component in a 256-byte table held in four registers, and the three components are
@@ -83,20 +99,15 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void lookup_rgb24_vbmi(co
 }
 #endif
 
-// Chosen once, at the first scan-out, as the pixel kernels choose their form at start.
-void (*pick_lookup_rgb24())(const uint8_t*, const uint32_t*, uint8_t*, int) {
-#if defined(__x86_64__) && defined(__GNUC__)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw")) return lookup_rgb24_vbmi;
-#endif
-    return lookup_rgb24_plain;
-}
-
 }  // namespace
 
+// The VBMI form where the kernels run their AVX-512 form and the processor has VBMI too.
 void lookup_rgb24(const uint8_t* indices, const uint32_t* colours, uint8_t* rgb, int n) {
-    static const auto kernel = pick_lookup_rgb24();
-    kernel(indices, colours, rgb, n);
+#ifdef KERNEL_FORMS
+    static const bool vbmi = __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw");
+    if (kernel_form == KernelForm::avx512 && vbmi) return lookup_rgb24_vbmi(indices, colours, rgb, n);
+#endif
+    lookup_rgb24_plain(indices, colours, rgb, n);
 }
 
 void Display::show_indexed(const uint8_t* indices, const uint32_t* colours, int64_t) {
@@ -155,10 +166,9 @@ void scan_indices(uint8_t* indices) {
     constexpr int PAGE = SCAN_WIDTH * SCAN_HEIGHT / 4;
     int base = vga.display_start / 4;
     int first = VGA_PLANE_SIZE - base < PAGE ? VGA_PLANE_SIZE - base : PAGE;
-    interleave_planes(vga.planes[0] + base, vga.planes[1] + base, vga.planes[2] + base, vga.planes[3] + base,
-                      indices, first);
-    interleave_planes(vga.planes[0], vga.planes[1], vga.planes[2], vga.planes[3], indices + 4 * first,
-                      PAGE - first);
+    const auto interleave = pixel_kernel<interleave_planes>;
+    interleave(vga.planes[0] + base, vga.planes[1] + base, vga.planes[2] + base, vga.planes[3] + base, indices, first);
+    interleave(vga.planes[0], vga.planes[1], vga.planes[2], vga.planes[3], indices + 4 * first, PAGE - first);
 }
 
 // The DAC's 6-bit entries as 8-bit 0xRRGGBB.

@@ -44,7 +44,7 @@ static PIXEL_KERNEL void copy_keyed_rows(const uint8_t* __restrict s, int sw, ui
 void draw_sprite_keyed(const Sprite* sprite, uint8_t* dst, int x, int y, int dw, int dh) {
     BlitClip c;
     if (!sprite || !clip_blit(sprite->width, sprite->height, x, y, dw, dh, &c)) return;
-    copy_keyed_rows(sprite->pixels + c.src, sprite->width, dst + c.dst, dw, c.cols, c.rows, sprite->key);
+    pixel_kernel<copy_keyed_rows>(sprite->pixels + c.src, sprite->width, dst + c.dst, dw, c.cols, c.rows, sprite->key);
 }
 
 int centred_start(int outer, int inner) { return int((int64_t(outer) - inner) >> 1); }

@@ -46,12 +46,10 @@ void average4_filter(const FrameBuffer* src_frame, FrameBuffer* dst_frame, int c
     int lo = std::max(2, SCREEN_WIDTH);
     int hi = std::max(lo, count - SCREEN_WIDTH);
     average4_checked(src, dst, count, 2, std::min(lo, count));
-    average4_inner(src, dst, lo, hi);
+    pixel_kernel<average4_inner>(src, dst, lo, hi);
     average4_checked(src, dst, count, hi, count);
 }
 
-// The kernel has internal linkage: clang names a multiversioned function's entry point only in
-// the unit that defines it.
 static PIXEL_KERNEL void blend_run(const uint8_t* a, const uint8_t* b, uint8_t* dst, int count, uint16_t wa,
                                    uint16_t wb) {
     for (int p = 0; p < count; p++) dst[p] = blend_bytes(a[p], b[p], wa, wb);
@@ -59,13 +57,13 @@ static PIXEL_KERNEL void blend_run(const uint8_t* a, const uint8_t* b, uint8_t* 
 
 void blend_frames(const FrameBuffer* a, const FrameBuffer* b, FrameBuffer* dst, int count, int factor) {
     uint16_t wb = uint16_t(factor & 0xFF);
-    blend_run(a->pixels, b->pixels, dst->pixels, std::min(count, FRAME_BYTES), uint16_t(255 - wb), wb);
+    pixel_kernel<blend_run>(a->pixels, b->pixels, dst->pixels, std::min(count, FRAME_BYTES), uint16_t(255 - wb), wb);
 }
 
 void average4_decay_filter(const FrameBuffer* src, FrameBuffer* dst, int count) {
     average4_filter(src, dst, count);
     count = std::min(count, FRAME_BYTES);
-    if (count > 2) lower_nonzero(dst->pixels + 2, count - 2);
+    if (count > 2) pixel_kernel<lower_nonzero>(dst->pixels + 2, count - 2);
 }
 
 void neighbour_sum8_filter(const FrameBuffer* src, FrameBuffer* dst, int w, int h, int dx, int dy) {

@@ -25,6 +25,16 @@ inline uint8_t blend_bytes(uint8_t a, uint8_t b, uint16_t wa, uint16_t wb) {
     return uint8_t(high_a + high_b);
 }
 
+// blend_bytes of the two bytes of a 16-bit word each (the low bytes together, the high bytes
+// together): each product is taken in 16 bits, the high byte's already in place, and neither sum
+// (at most 254) carries out of its byte. Vectorised, it needs no widening to 16-bit lanes.
+inline uint16_t blend_byte_pairs(uint16_t a, uint16_t b, uint16_t wa, uint16_t wb) {
+    uint32_t wa8 = uint16_t(wa << 8), wb8 = uint16_t(wb << 8);
+    uint32_t low = ((a & 0xFFu) * wa8 >> 16) + ((b & 0xFFu) * wb8 >> 16);
+    uint32_t high = (((a & 0xFF00u) * wa8 >> 16) & 0xFF00u) + (((b & 0xFF00u) * wb8 >> 16) & 0xFF00u);
+    return uint16_t(low | high);
+}
+
 // dst[p] = (src[p - 1] + src[p + 1] + src[p - 320] + src[p + 320]) >> 2 for p = 2 .. count - 1,
 // the buffer taken as one flat array (rows do not stop the filter); a neighbour outside the
 // count bytes reads 0. dst[0] and dst[1] keep what they held. src and dst must be distinct. A

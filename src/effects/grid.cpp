@@ -61,8 +61,8 @@ void upload_grid_palette() {
 }
 
 void draw_grid_picture(FrameBuffer* buf) {
-    narrow_map(grid_maps[0], buf->pixels + GRID_TOP_ROW * SCREEN_WIDTH);
-    narrow_map(grid_maps[1], buf->pixels + (GRID_TOP_ROW + GRID_MAP_ROWS) * SCREEN_WIDTH);
+    pixel_kernel<narrow_map>(grid_maps[0], buf->pixels + GRID_TOP_ROW * SCREEN_WIDTH);
+    pixel_kernel<narrow_map>(grid_maps[1], buf->pixels + (GRID_TOP_ROW + GRID_MAP_ROWS) * SCREEN_WIDTH);
 }
 
 void put_grid_pixel(FrameBuffer* buf, int y, int colour, int x) {

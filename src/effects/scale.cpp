@@ -48,7 +48,7 @@ void scale_image(int src_w, int src_h, const uint8_t* src, int dst_w, int dst_h,
         if (sy == prev_sy)
             memcpy(row, row - dst_w, size_t(dst_w));  // a repeated source row
         else
-            sample_row(src + sy * src_w, xstep, dst_w, row);
+            pixel_kernel<sample_row>(src + sy * src_w, xstep, dst_w, row);
         prev_sy = sy;
     }
 }
@@ -57,7 +57,7 @@ void blend_blit(const uint8_t* src, FrameBuffer* dst, int w, int h, int x, int y
     BlitClip c;
     if (!clip_blit(w, h, x, y, SCREEN_WIDTH, SCREEN_HEIGHT, &c)) return;
     uint16_t wb = uint16_t(factor & 0xFF), wa = uint16_t(255 - wb);
-    blend_rows(src + c.src, w, dst->pixels + c.dst, c.cols, c.rows, wa, wb);
+    pixel_kernel<blend_rows>(src + c.src, w, dst->pixels + c.dst, c.cols, c.rows, wa, wb);
 }
 
 void copy_block(const uint8_t* src, FrameBuffer* dst, int w, int h, int x, int y) {

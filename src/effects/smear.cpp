@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "effects/filters.h"
 #include "base/kernel.h"
+
+#ifdef KERNEL_FORMS
+#include <immintrin.h>
+#endif
 
 // The order of the blends fixes the result: upper rows from the centre row upward, then lower
 // rows from the centre downward; in each row the left pass (from the centre leftward) before the
@@ -15,12 +20,60 @@ namespace {
 
 using ColumnMap = uint16_t[SCREEN_WIDTH];
 
-// in and out are one row of the frame for the in-place smear, and rows of two frames for the copy.
-PIXEL_KERNEL void smear_row(const uint8_t* in, const uint8_t* sample_row, uint8_t* out, const ColumnMap map, uint16_t wa,
-                            uint16_t wb) {
-    uint8_t sample[SCREEN_WIDTH];
-    for (int x = 0; x < SCREEN_WIDTH; x++) sample[x] = sample_row[map[x]];
-    for (int x = 0; x < SCREEN_WIDTH; x++) out[x] = blend_bytes(in[x], sample[x], wa, wb);
+// A column map never moves on by more than one column from one x to the next, so the 16 samples
+// of a block of 16 columns lie within the 16 bytes from first[k] (kept inside the row), at the
+// places pick[k]. The fast forms gather a block with one byte shuffle.
+constexpr int BLOCK = 16, BLOCKS = SCREEN_WIDTH / BLOCK;
+struct MapBlocks {
+    uint16_t first[BLOCKS];
+    alignas(32) uint8_t pick[BLOCKS][BLOCK];
+};
+
+void split_into_blocks(const ColumnMap map, MapBlocks* blocks) {
+    for (int k = 0; k < BLOCKS; k++) {
+        int first = std::min<int>(map[k * BLOCK], SCREEN_WIDTH - BLOCK);
+        blocks->first[k] = uint16_t(first);
+        for (int i = 0; i < BLOCK; i++) blocks->pick[k][i] = uint8_t(map[k * BLOCK + i] - first);
+    }
+}
+
+struct Map {
+    ColumnMap columns;
+    MapBlocks blocks;
+};
+
+void gather_row(const uint8_t* row, const Map& map, uint8_t* sample) {
+    for (int x = 0; x < SCREEN_WIDTH; x++) sample[x] = row[map.columns[x]];
+}
+
+#ifdef KERNEL_FORMS
+AVX2_FORM void gather_row_shuffled(const uint8_t* row, const Map& map, uint8_t* sample) {
+    const MapBlocks& b = map.blocks;
+    for (int k = 0; k < BLOCKS; k += 2) {
+        __m256i bytes = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(row + b.first[k + 1]),
+                                            reinterpret_cast<const __m128i*>(row + b.first[k]));
+        __m256i pick = _mm256_load_si256(reinterpret_cast<const __m256i*>(b.pick[k]));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sample + k * BLOCK), _mm256_shuffle_epi8(bytes, pick));
+    }
+}
+#endif
+
+auto row_gatherer() {
+#ifdef KERNEL_FORMS
+    if (kernel_form != KernelForm::plain) return gather_row_shuffled;
+#endif
+    return gather_row;
+}
+
+// Two pixels at a time (see blend_byte_pairs); in and out may be the same row.
+PIXEL_KERNEL void blend_row(const uint8_t* in, const uint8_t* sample, uint8_t* out, uint16_t wa, uint16_t wb) {
+    for (int x = 0; x < SCREEN_WIDTH; x += 2) {
+        uint16_t a, b;
+        memcpy(&a, in + x, 2);
+        memcpy(&b, sample + x, 2);
+        uint16_t blended = blend_byte_pairs(a, b, wa, wb);
+        memcpy(out + x, &blended, 2);
+    }
 }
 
 // The centre row samples its own pixels: in place, those already blended in this pass included.
@@ -40,15 +93,20 @@ void smear(const uint8_t* src, uint8_t* dst, int cx, int cy, int step, int facto
 
     // Sample columns. Left of the centre (both parts): x - (t >> 16) with t = -(cx - x) * step.
     // Right of it: x - (u >> 16) with u = (x - cx) * step above and (x - cx + 1) * step below.
-    ColumnMap upper, lower;
-    for (int x = cx, t = 0; x >= 0; x--, t -= step) upper[x] = lower[x] = uint16_t(x - (t >> 16));
-    for (int x = cx + 1, u = step; x < SCREEN_WIDTH; x++, u += step) upper[x] = uint16_t(x - (u >> 16));
-    for (int x = cx + 1, u = 2 * step; x < SCREEN_WIDTH; x++, u += step) lower[x] = uint16_t(x - (u >> 16));
+    Map upper, lower;
+    for (int x = cx, t = 0; x >= 0; x--, t -= step) upper.columns[x] = lower.columns[x] = uint16_t(x - (t >> 16));
+    for (int x = cx + 1, u = step; x < SCREEN_WIDTH; x++, u += step) upper.columns[x] = uint16_t(x - (u >> 16));
+    for (int x = cx + 1, u = 2 * step; x < SCREEN_WIDTH; x++, u += step) lower.columns[x] = uint16_t(x - (u >> 16));
+    split_into_blocks(upper.columns, &upper.blocks);
+    split_into_blocks(lower.columns, &lower.blocks);
+    const auto gather = row_gatherer();
+    uint8_t sample[SCREEN_WIDTH];
 
-    smear_centre_row(src + cy * SCREEN_WIDTH, dst + cy * SCREEN_WIDTH, cx, upper, f);
+    smear_centre_row(src + cy * SCREEN_WIDTH, dst + cy * SCREEN_WIDTH, cx, upper.columns, f);
     for (int y = cy - 1, r = -step; y >= 0; y--, r -= step) {
         int sy = y - (r >> 16);
-        smear_row(src + y * SCREEN_WIDTH, src + sy * SCREEN_WIDTH, dst + y * SCREEN_WIDTH, upper, wa, wb);
+        gather(src + sy * SCREEN_WIDTH, upper, sample);
+        pixel_kernel<blend_row>(src + y * SCREEN_WIDTH, sample, dst + y * SCREEN_WIDTH, wa, wb);
     }
     // Below the centre row the right pass starts at cx itself, so the centre column is blended a
     // second time, with the sample column cx - (step >> 16): in place, over its first blend; in
@@ -57,7 +115,8 @@ void smear(const uint8_t* src, uint8_t* dst, int cx, int cy, int step, int facto
         const uint8_t* in = src + y * SCREEN_WIDTH;
         const uint8_t* sample_row = src + (y - 1 - (r >> 16)) * SCREEN_WIDTH;
         uint8_t* out = dst + y * SCREEN_WIDTH;
-        smear_row(in, sample_row, out, lower, wa, wb);
+        gather(sample_row, lower, sample);
+        pixel_kernel<blend_row>(in, sample, out, wa, wb);
         out[cx] = uint8_t(blend_pixel(in[cx], sample_row[cx - (step >> 16)], f));
     }
 }

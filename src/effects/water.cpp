@@ -8,6 +8,10 @@
 #include "base/kernel.h"
 #include "math/tables.h"
 
+#ifdef KERNEL_FORMS
+#include <immintrin.h>
+#endif
+
 int32_t water_heights[2][FRAME_BYTES];
 
 namespace {
@@ -64,47 +68,69 @@ uint8_t render_pixel(const int32_t* h, const uint8_t* b, int p, int shift) {
     return uint8_t(std::clamp<int64_t>(k, 0, 255));
 }
 
-// The slopes of n pixels from h[0] on, for the sampling below. pick[i]: which of the four
-// nearest samples the pixel takes (bit 0: one column left, bit 1: one row up), or FAR when its
-// sample lies further off (a slope outside -8 .. 7, or a height so large that a 32-bit
-// difference could wrap), which render_pixel then does. shade[i]: dx >> shift, which fits in
-// 8 bits wherever pick[i] is not FAR.
-constexpr uint8_t FAR = 4;
-
-PIXEL_KERNEL void pixel_slopes(const int32_t* h, uint8_t* __restrict pick, int8_t* __restrict shade, int n, int shift) {
+// n pixels from h[0] and b[0] on, those whose sample is the pixel itself, its left neighbour or
+// one of the two above them (slopes in -8 .. 7): all four inside the picture for every interior
+// pixel. far[i] is set for the others (a slope outside -8 .. 7, or a height so large that a 32-bit
+// difference could wrap), which get a value here that render_pixel replaces.
+PIXEL_KERNEL void render_near(const int32_t* h, const uint8_t* b, uint8_t* __restrict dst, uint8_t* __restrict far, int n,
+                              int shift) {
     for (int i = 0; i < n; i++) {
         uint32_t a = uint32_t(h[i]);
         uint32_t dx = a - uint32_t(h[i + 1]), dy = a - uint32_t(h[i + W]);  // wrapping differences
         // Zero exactly when both slopes lie in -8 .. 7 and |a| < 2^30 (so that they did not wrap).
         uint32_t off = ((dx + 8) | (dy + 8)) >> 4 | (a + (1u << 30)) >> 31;
-        pick[i] = uint8_t(dx >> 31 | (dy >> 31) << 1 | (off != 0) * FAR);
-        shade[i] = int8_t(int32_t(dx) >> shift);
+        int32_t b00 = b[i], b01 = b[i - 1], b10 = b[i - W], b11 = b[i - W - 1];
+        int32_t here = int32_t(dx) < 0 ? b01 : b00;
+        int32_t above = int32_t(dx) < 0 ? b11 : b10;
+        int32_t k = (int32_t(dy) < 0 ? above : here) - (int32_t(dx) >> shift);
+        k = k < 0 ? 0 : k;
+        dst[i] = uint8_t(k > 255 ? 255 : k);
+        far[i] = off != 0;
     }
 }
 
-// Pixels whose sample is the pixel itself, its left neighbour or one of the two above them: all
-// four inside the picture for every interior pixel. (FAR pixels get a value here that
-// render_pixel replaces.)
-PIXEL_KERNEL void render_near(const uint8_t* b, const uint8_t* pick, const int8_t* shade, uint8_t* __restrict dst, int n) {
-    for (int i = 0; i < n; i++) {
-        uint8_t b00 = b[i], b01 = b[i - 1], b10 = b[i - W], b11 = b[i - W - 1];
-        uint8_t here = pick[i] & 1 ? b01 : b00;
-        uint8_t above = pick[i] & 1 ? b11 : b10;
-        int16_t k = int16_t((pick[i] & 2 ? above : here) - shade[i]);
-        k = k < 0 ? 0 : k;
-        dst[i] = uint8_t(k > 255 ? 255 : k);
-    }
+// Redoes count pixels from p on with render_pixel.
+void redo_pixels(const int32_t* h, const uint8_t* b, uint8_t* dst, int p, int count, int shift) {
+    for (int x = p; x < p + count; x++) dst[x] = render_pixel(h, b, x, shift);
 }
+
+#ifdef KERNEL_FORMS
+// The fast forms redo eight pixels at once, with one gather of their samples, where the heights
+// of the eight and of their right and lower neighbours lie within +-2^22: then no slope, shade or
+// sample place leaves 32 bits. Others go to render_pixel.
+AVX2_FORM void redo_pixels_gathered(const int32_t* h, const uint8_t* b, uint8_t* dst, int p, int count, int shift) {
+    const __m256i bias = _mm256_set1_epi32(1 << 22);
+    __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + p));
+    __m256i right = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + p + 1));
+    __m256i below = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + p + W));
+    __m256i outside = _mm256_or_si256(_mm256_or_si256(_mm256_add_epi32(here, bias), _mm256_add_epi32(right, bias)),
+                                      _mm256_add_epi32(below, bias));
+    if (count < 8 || !_mm256_testz_si256(outside, _mm256_set1_epi32(-1 << 23))) return redo_pixels(h, b, dst, p, count, shift);
+    __m256i dx = _mm256_sub_epi32(here, right), dy = _mm256_sub_epi32(here, below);
+    __m256i q = _mm256_add_epi32(_mm256_add_epi32(_mm256_set1_epi32(p), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)),
+                                 _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(dy, 3), _mm256_set1_epi32(W)),
+                                                  _mm256_srai_epi32(dx, 3)));
+    __m256i inside = _mm256_andnot_si256(_mm256_cmpgt_epi32(_mm256_setzero_si256(), q),
+                                         _mm256_cmpgt_epi32(_mm256_set1_epi32(FRAME_BYTES), q));
+    // Four bytes from each sample on: the band after the picture is there to be read.
+    __m256i sample = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int*>(b), q, inside, 1);
+    __m256i k = _mm256_sub_epi32(_mm256_and_si256(sample, _mm256_set1_epi32(255)),
+                                 _mm256_sra_epi32(dx, _mm_cvtsi32_si128(shift)));
+    k = _mm256_min_epi32(_mm256_max_epi32(k, _mm256_setzero_si256()), _mm256_set1_epi32(255));
+    __m128i words = _mm_packus_epi32(_mm256_castsi256_si128(k), _mm256_extracti128_si256(k, 1));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + p), _mm_packus_epi16(words, words));
+}
+#endif
 
 // Redoes the FAR pixels of a chunk of n pixels from p0 on. They are rare and come in clusters
 // (round the object and the drops), so the scan skips eight pixels at a time, and all eight
-// pixels of a word with a FAR one among them are redone (render_pixel is exact for any pixel).
-void render_far(const int32_t* h, const uint8_t* b, uint8_t* dst, const uint8_t* pick, int p0, int n, int shift) {
+// pixels of a word with a FAR one among them are redone (redo_pixels is exact for any pixel).
+template <void (*Redo)(const int32_t*, const uint8_t*, uint8_t*, int, int, int)>
+void render_far(const int32_t* h, const uint8_t* b, uint8_t* dst, const uint8_t* far, int p0, int n, int shift) {
     for (int i = 0; i < n; i += 8) {
         uint64_t word;
-        memcpy(&word, pick + i, 8);
-        if (word & FAR * 0x0101010101010101u)
-            for (int p = p0 + i; p < p0 + std::min(i + 8, n); p++) dst[p] = render_pixel(h, b, p, shift);
+        memcpy(&word, far + i, 8);
+        if (word) Redo(h, b, dst, p0 + i, std::min(8, n - i), shift);
     }
 }
 
@@ -138,7 +164,7 @@ void water_step(int page, int damping_shift) {
     int shift = clamp_shift(damping_shift);
     Border<int32_t> border;
     save_border(d, &border);
-    step_run(d + RUN_FIRST, s + RUN_FIRST, RUN_END - RUN_FIRST, shift);
+    pixel_kernel<step_run>(d + RUN_FIRST, s + RUN_FIRST, RUN_END - RUN_FIRST, shift);
     restore_border(d, border);
 }
 
@@ -151,14 +177,16 @@ void water_render(int page, int shade_shift, FrameBuffer* frame) {
     save_border(dst, &border);
     // In chunks that keep the work arrays in the first-level cache.
     constexpr int CHUNK = 1024;
-    uint8_t pick[CHUNK + 8];
-    int8_t shade[CHUNK];
+    uint8_t far[CHUNK + 8];
+    auto render_far_pixels = render_far<redo_pixels>;
+#ifdef KERNEL_FORMS
+    if (kernel_form != KernelForm::plain) render_far_pixels = render_far<redo_pixels_gathered>;
+#endif
     for (int p0 = RUN_FIRST; p0 < RUN_END; p0 += CHUNK) {
         int n = std::min(CHUNK, RUN_END - p0);
-        pixel_slopes(h + p0, pick, shade, n, shift);
-        memset(pick + n, 0, 8);  // render_far reads up to 7 entries past n
-        render_near(b + p0, pick, shade, dst + p0, n);
-        render_far(h, b, dst, pick, p0, n, shift);
+        pixel_kernel<render_near>(h + p0, b + p0, dst + p0, far, n, shift);
+        memset(far + n, 0, 8);  // render_far reads up to 7 entries past n
+        render_far_pixels(h, b, dst, far, p0, n, shift);
     }
     restore_border(dst, border);
 }

@@ -3,6 +3,6 @@
 
 #include "engine3d/world.h"
 
-// Sorts entries lo to hi (inclusive), largest key first, with Hoare partitioning around the
-// range's first key; the keys stay in place and are reached through key_index.
-void sort_faces_by_depth(VisibleFace* list, const float* keys, int lo, int hi);
+// Sorts entries lo to hi (inclusive), largest depth first, with Hoare partitioning around the
+// range's first depth. Each entry carries its key, so a scan reads one value per entry.
+void sort_faces_by_depth(VisibleFace* list, int lo, int hi);

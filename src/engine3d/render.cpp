@@ -19,59 +19,48 @@ int trunc_to_int(float f) {
     return INT_MIN;
 }
 
-struct Corners {
-    int x[3], y[3], z[3];
-};
-
-Corners face_corners(const World* world, const ObjectSlot* slot, const MeshFace* face) {
-    const Vec3* work = world->work_vertices + slot->vertex_base;
-    const int32_t index[3] = {face->a, face->b, face->c};
-    Corners k;
-    for (int n = 0; n < 3; n++) {
-        const Vec3 v = work[index[n]];
-        k.x[n] = trunc_to_int(v.x);
-        k.y[n] = trunc_to_int(v.y);
-        k.z[n] = trunc_to_int(v.z);
-    }
-    return k;
-}
-
-bool within_limits(const Corners& k) {
-    for (int n = 0; n < 3; n++)
-        if (k.x[n] < -COORD_LIMIT || k.x[n] > COORD_LIMIT || k.y[n] < -COORD_LIMIT ||
-            k.y[n] > COORD_LIMIT)
-            return false;
-    return true;
-}
-
-bool any_inside(const int* c, int low, int high) {
-    return (c[0] > low && c[0] < high) || (c[1] > low && c[1] < high) ||
-           (c[2] > low && c[2] < high);
-}
-
 struct Window {
     int x_low, x_high, y_low, y_high;
 };
 
-bool face_may_show(const Corners& k, uint32_t colour, const Window& w) {
-    if (!within_limits(k)) return false;
-    if ((colour & COLOUR_CULL) && !is_front_facing(k.x[0], k.y[0], k.x[1], k.y[1], k.x[2], k.y[2]))
-        return false;
-    if (k.z[0] <= 0 || k.z[1] <= 0 || k.z[2] <= 0) return false;
-    return any_inside(k.x, w.x_low, w.x_high) && any_inside(k.y, w.y_low, w.y_high);
+// Bits of ScreenCorner::flags: a face may show if all three corners lie within the coordinate
+// limits and in front of the camera, and one of them lies inside the window's columns and one
+// inside its rows.
+constexpr uint32_t IN_LIMITS = 1, IN_FRONT = 2, ALL_CORNERS = IN_LIMITS | IN_FRONT;
+constexpr uint32_t INSIDE_X = 4, INSIDE_Y = 8, ANY_CORNER = INSIDE_X | INSIDE_Y;
+
+// Every vertex of the object once, rather than three times per face.
+void find_corners(World* world, const ObjectSlot* slot, const Window& w) {
+    const Vec3* work = world->work_vertices + slot->vertex_base;
+    ScreenCorner* corners = world->corners + slot->vertex_base;
+    for (uint32_t i = 0; i < slot->mesh.vertex_count; i++) {
+        int x = trunc_to_int(work[i].x), y = trunc_to_int(work[i].y), z = trunc_to_int(work[i].z);
+        bool in_limits = x >= -COORD_LIMIT && x <= COORD_LIMIT && y >= -COORD_LIMIT && y <= COORD_LIMIT;
+        corners[i] = ScreenCorner{x, y, z,
+                                  uint32_t(in_limits) * IN_LIMITS | uint32_t(z > 0) * IN_FRONT |
+                                      uint32_t(x > w.x_low && x < w.x_high) * INSIDE_X |
+                                      uint32_t(y > w.y_low && y < w.y_high) * INSIDE_Y};
+    }
+}
+
+bool face_may_show(const ScreenCorner& a, const ScreenCorner& b, const ScreenCorner& c, uint32_t colour) {
+    if ((a.flags & b.flags & c.flags & ALL_CORNERS) != ALL_CORNERS) return false;
+    if (((a.flags | b.flags | c.flags) & ANY_CORNER) != ANY_CORNER) return false;
+    return !(colour & COLOUR_CULL) || is_front_facing(a.x, a.y, b.x, b.y, c.x, c.y);
 }
 
 void collect_faces(World* world, const Window& w) {
     for (uint32_t s = 0; s < world->object_count; s++) {
         const ObjectSlot* slot = &world->slots[s];
         if (slot->untransformed) continue;
+        find_corners(world, slot, w);
+        const ScreenCorner* corners = world->corners + slot->vertex_base;
         for (uint32_t f = 0; f < slot->mesh.face_count; f++) {
             const MeshFace* face = &slot->mesh.faces[f];
-            Corners k = face_corners(world, slot, face);
-            if (!face_may_show(k, face->colour, w)) continue;
-            uint32_t n = world->visible_count++;
-            world->visible_faces[n] = VisibleFace{int32_t(n), int32_t(f), uint16_t(s)};
-            world->depth_keys[n] = float(int64_t(k.z[0]) + k.z[1] + k.z[2]);
+            const ScreenCorner &a = corners[face->a], &b = corners[face->b], &c = corners[face->c];
+            if (!face_may_show(a, b, c, face->colour)) continue;
+            world->visible_faces[world->visible_count++] =
+                VisibleFace{float(int64_t(a.z) + b.z + c.z), int32_t(f), uint16_t(s)};
         }
     }
 }
@@ -94,9 +83,12 @@ int picture_coord(float c) {
 void draw_face(const World* world, const VisibleFace* entry) {
     const ObjectSlot* slot = &world->slots[entry->slot];
     const MeshFace* face = &slot->mesh.faces[entry->face];
-    Corners k = face_corners(world, slot, face);
+    const int32_t index[3] = {face->a, face->b, face->c};
     ScreenPoint p[3] = {};
-    for (int n = 0; n < 3; n++) p[n] = ScreenPoint{k.x[n], k.y[n], k.z[n], 0, 0, 0};
+    for (int n = 0; n < 3; n++) {
+        const ScreenCorner& k = world->corners[slot->vertex_base + index[n]];
+        p[n] = ScreenPoint{k.x, k.y, k.z, 0, 0, 0};
+    }
 
     switch (face->colour & COLOUR_MODE_MASK) {
     case 0:
@@ -106,7 +98,6 @@ void draw_face(const World* world, const VisibleFace* entry) {
     case 2: {
         uint32_t picture = face->colour >> 8;
         if (picture >= WORLD_PICTURES || !world->pictures[picture].pixels) break;
-        const int32_t index[3] = {face->a, face->b, face->c};
         for (int n = 0; n < 3; n++) {
             p[n].u = picture_coord(slot->mesh.map_coords[index[n]].x);
             p[n].v = picture_coord(slot->mesh.map_coords[index[n]].y);
@@ -137,6 +128,6 @@ void world_render(World* world, const Camera* camera) {
     world->visible_count = 0;
     if (!world->visible_faces) return;
     collect_faces(world, w);
-    sort_faces_by_depth(world->visible_faces, world->depth_keys, 0, int(world->visible_count) - 1);
+    sort_faces_by_depth(world->visible_faces, 0, int(world->visible_count) - 1);
     for (uint32_t n = 0; n < world->visible_count; n++) draw_face(world, &world->visible_faces[n]);
 }

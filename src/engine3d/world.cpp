@@ -18,10 +18,10 @@ uint32_t colour_word(int32_t mode, uint8_t r, uint8_t g, uint8_t b) {
 void release_work(World* world) {
     free(world->work_vertices);
     free(world->visible_faces);
-    free(world->depth_keys);
+    free(world->corners);
     world->work_vertices = nullptr;
     world->visible_faces = nullptr;
-    world->depth_keys = nullptr;
+    world->corners = nullptr;
     world->total_vertices = 0;
     world->total_faces = 0;
 }
@@ -33,7 +33,7 @@ int world_create(World* world, int capacity) {
     world->capacity = 0;
     world->work_vertices = nullptr;
     world->visible_faces = nullptr;
-    world->depth_keys = nullptr;
+    world->corners = nullptr;
     world->total_vertices = 0;
     world->total_faces = 0;
     world->vertex_cursor = 0;
@@ -75,8 +75,8 @@ int world_alloc_work(World* world) {
     world->work_vertices = static_cast<Vec3*>(malloc((vertices ? vertices : 1) * sizeof(Vec3)));
     world->visible_faces =
         static_cast<VisibleFace*>(malloc((faces ? faces : 1) * sizeof(VisibleFace)));
-    world->depth_keys = static_cast<float*>(malloc((faces ? faces : 1) * sizeof(float)));
-    if (!world->work_vertices || !world->visible_faces || !world->depth_keys) {
+    world->corners = static_cast<ScreenCorner*>(malloc((vertices ? vertices : 1) * sizeof(ScreenCorner)));
+    if (!world->work_vertices || !world->visible_faces || !world->corners) {
         release_work(world);
         return -1;
     }

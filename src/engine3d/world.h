@@ -28,9 +28,16 @@ struct ObjectSlot {
     int32_t untransformed; // 1: not transformed since world_begin_frame, so not drawn
 };
 
+// A transformed vertex as world_render uses it: screen position and depth truncated to integers,
+// and what the face tests need to know of it (bits of render.cpp).
+struct ScreenCorner {
+    int32_t x, y, z;
+    uint32_t flags;
+};
+
 // One face that survived culling in the current frame.
 struct VisibleFace {
-    int32_t key_index;  // position of the face's depth key
+    float depth;        // sum of the corners' depths: the sort key
     int32_t face;       // face index within its mesh
     uint16_t slot;      // object slot
 };
@@ -45,9 +52,10 @@ struct World {
     PictureSlot pictures[WORLD_PICTURES];
     uint32_t vertex_cursor;
     uint32_t visible_count;
-    // Scratch memory of world_render, reserved by world_alloc_work for total_faces entries.
+    // Scratch memory of world_render, reserved by world_alloc_work for total_faces entries (the
+    // corners: total_vertices).
     VisibleFace* visible_faces;
-    float* depth_keys;
+    ScreenCorner* corners;
     uint32_t capacity;   // number of slots
 };
 

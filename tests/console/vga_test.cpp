@@ -9,6 +9,7 @@
 #include "console/internal.h"
 #include "support/frames.h"
 #include "support/headless.h"
+#include "support/kernel_forms.h"
 #include "video/present.h"
 
 namespace {
@@ -75,22 +76,25 @@ TEST_F(VgaTest, MapMaskWritesReachEveryEnabledPlaneAtTheNextConsoleCall) {
     }
 }
 
-// The scan-out's colour lookup, in the form this processor runs and in the plain form, against
-// the DAC's colours taken one pixel at a time; lengths around the 64-pixel blocks.
+// The scan-out's colour lookup in every form the processor runs, against the DAC's colours taken
+// one pixel at a time; lengths around the 64-pixel blocks.
 TEST(ScanOutLookup, EveryFormGivesEachPixelsDacColour) {
     uint32_t colours[256];
     for (int e = 0; e < 256; e++) colours[e] = uint32_t(e * 0x9E3779B1u) & 0xFFFFFF;
     std::vector<uint8_t> indices(FRAME_BYTES);
     for (int i = 0; i < FRAME_BYTES; i++) indices[i] = uint8_t((i * 7 + i / 320) ^ (i >> 9));
-    for (auto lookup : {con::lookup_rgb24, con::lookup_rgb24_plain})
-        for (int n : {1, 63, 64, 65, 130, FRAME_BYTES}) {
+    for (KernelForm form : runnable_kernel_forms()) {
+        KernelFormScope scope(form);
+        for (int n : {1, 31, 32, 33, 63, 64, 65, 130, FRAME_BYTES}) {
             std::vector<uint8_t> rgb(size_t(n) * 3 + 1, 0xEE);
-            lookup(indices.data(), colours, rgb.data(), n);
+            con::lookup_rgb24(indices.data(), colours, rgb.data(), n);
             for (int i = 0; i < n; i++)
                 for (int c = 0; c < 3; c++)
-                    ASSERT_EQ(rgb[size_t(3 * i + c)], uint8_t(colours[indices[i]] >> (16 - 8 * c))) << n << " pixel " << i;
+                    ASSERT_EQ(rgb[size_t(3 * i + c)], uint8_t(colours[indices[i]] >> (16 - 8 * c)))
+                        << kernel_form_name(form) << " form, " << n << " pixels, pixel " << i;
             EXPECT_EQ(rgb.back(), 0xEE) << "nothing written past the end";
         }
+    }
 }
 
 }  // namespace

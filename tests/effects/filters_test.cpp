@@ -22,9 +22,14 @@ TEST(BlendPixel, DarkerThanTheWeightedMeanWithTheLowByteOfTheFactorAndAClampAtZe
 TEST(BlendPixel, TheFastFormsGiveTheSameForEveryByte) {
     for (int f = 0; f < 256; f++)
         for (int a = 0; a < 256; a++)
-            for (int b = 0; b < 256; b++)
+            for (int b = 0; b < 256; b++) {
                 if (blend_bytes(uint8_t(a), uint8_t(b), uint16_t(255 - f), uint16_t(f)) != blend_pixel(a, b, f))
                     FAIL() << a << " " << b << " " << f;
+                // Both bytes of a pair at once: a with b in the low bytes, b with a in the high ones.
+                if (blend_byte_pairs(uint16_t(a | b << 8), uint16_t(b | a << 8), uint16_t(255 - f), uint16_t(f)) !=
+                    (blend_pixel(a, b, f) | blend_pixel(b, a, f) << 8))
+                    FAIL() << "pair " << a << " " << b << " " << f;
+            }
     Frame a = noise_frame(1), b = noise_frame(2), dst = make_frame();
     blend_frames(fb(a), fb(b), fb(dst), FRAME_BYTES + 1000, 300);  // no further than the frame
     for (int p = 0; p < FRAME_BYTES; p++) ASSERT_EQ(dst[p], blend_pixel(a[p], b[p], 44)) << p;

@@ -162,63 +162,54 @@ TEST_F(RenderTest, MappedFacesDrawFromTheirPicture) {
 }
 
 // The plain recursive scheme, left part first, without a bound on its depth.
-void reference_sort(std::vector<VisibleFace>& list, const std::vector<float>& keys, int lo, int hi) {
+void reference_sort(std::vector<VisibleFace>& list, int lo, int hi) {
     if (lo >= hi) return;
-    float pivot = keys[list[lo].key_index];
+    float pivot = list[lo].depth;
     int i = lo - 1, j = hi + 1;
     for (;;) {
-        do j--; while (keys[list[j].key_index] < pivot);
-        do i++; while (keys[list[i].key_index] > pivot);
+        do j--; while (list[j].depth < pivot);
+        do i++; while (list[i].depth > pivot);
         if (i >= j) break;
         std::swap(list[i], list[j]);
     }
-    reference_sort(list, keys, lo, j);
-    reference_sort(list, keys, j + 1, hi);
+    reference_sort(list, lo, j);
+    reference_sort(list, j + 1, hi);
 }
 
 TEST(DepthSort, GivesTheOrderOfTheRecursiveSchemeWithManyTies) {
     std::mt19937 rng(7);
     for (int trial = 0; trial < 200; trial++) {
         int n = 1 + int(rng() % 300);
-        std::vector<float> keys(n);
         std::vector<VisibleFace> list(n);
-        for (int k = 0; k < n; k++) {
-            keys[k] = float(rng() % (trial % 2 ? 8 : 1000));
-            list[k] = VisibleFace{k, k, uint16_t(k % 3)};
-        }
+        for (int k = 0; k < n; k++) list[k] = VisibleFace{float(rng() % (trial % 2 ? 8 : 1000)), k, uint16_t(k % 3)};
         std::vector<VisibleFace> expected = list;
-        reference_sort(expected, keys, 0, n - 1);
-        sort_faces_by_depth(list.data(), keys.data(), 0, n - 1);
+        reference_sort(expected, 0, n - 1);
+        sort_faces_by_depth(list.data(), 0, n - 1);
         for (int k = 0; k < n; k++)
             ASSERT_TRUE(list[k].face == expected[k].face && list[k].slot == expected[k].slot) << trial << " " << k;
     }
 }
 
-struct SortJob {
-    std::vector<float> keys;
-    std::vector<VisibleFace> list;
-};
-
 TEST(DepthSort, OrderedInputRunsInASmallStack) {
     // Ascending keys split off one entry per partition: recursing into both sides would go 5000
     // calls deep, far beyond a 64 KiB stack.
     const int n = 5000;
-    SortJob job{std::vector<float>(n), std::vector<VisibleFace>(n)};
-    for (int k = 0; k < n; k++) job.keys[k] = float(k), job.list[k] = VisibleFace{k, k, 0};
+    std::vector<VisibleFace> list(n);
+    for (int k = 0; k < n; k++) list[k] = VisibleFace{float(k), k, 0};
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setstacksize(&attr, 64 * 1024);
     pthread_t thread;
     auto run = [](void* arg) -> void* {
-        SortJob* j = static_cast<SortJob*>(arg);
-        sort_faces_by_depth(j->list.data(), j->keys.data(), 0, int(j->list.size()) - 1);
+        auto* l = static_cast<std::vector<VisibleFace>*>(arg);
+        sort_faces_by_depth(l->data(), 0, int(l->size()) - 1);
         return nullptr;
     };
-    ASSERT_EQ(pthread_create(&thread, &attr, run, &job), 0);
+    ASSERT_EQ(pthread_create(&thread, &attr, run, &list), 0);
     pthread_join(thread, nullptr);
     pthread_attr_destroy(&attr);
-    EXPECT_EQ(job.list[0].face, n - 1);
-    EXPECT_EQ(job.list[n - 1].face, 0);
+    EXPECT_EQ(list[0].face, n - 1);
+    EXPECT_EQ(list[n - 1].face, 0);
 }
 
 }  // namespace
