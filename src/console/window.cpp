@@ -33,9 +33,9 @@ namespace {
 
 constexpr int WAIT_MS = 20;             // the window's thread looks at its events at least this often
 constexpr int64_t LOST_NS = 100000000;  // no refresh reported for this long: the display stopped
-// Refreshes a picture goes ahead of the refresh its tick starts on: one lets the server take it
-// after a late wakeup of this thread; after pictures came late anyway (a busy display server),
-// every picture goes a refresh later, up to MAX_LEAD.
+// Ticks a picture goes ahead of the refresh its tick starts on: one lets the server take it after
+// a late wakeup of this thread; after pictures came late anyway (a busy display server), every
+// picture goes a tick later, up to MAX_LEAD.
 constexpr int LEAD = 1, MAX_LEAD = 4;
 constexpr int LATE_BEFORE_MORE_LEAD = 3;  // pictures that missed their refresh before the next goes a refresh later
 
@@ -146,7 +146,7 @@ struct ServerScaler {
 // its time on the monotonic clock) and when each picture was shown. Its events go to a queue of
 // their own, so SDL never sees them.
 struct Presenter {
-    // One shown, one drawn into, and one waiting for its refresh for each refresh of lead.
+    // One shown, one drawn into, and one waiting for its refresh for each tick of lead.
     static constexpr int BUFFERS = 3 + MAX_LEAD;
     struct Buffer {
         Pixmap pixmap = 0;
@@ -407,7 +407,7 @@ struct WindowDisplay : Display {
             b->drawn = true;
             // After a change of the window, the picture goes at the next refresh.
             int64_t target = tick < 0 ? -1 : refresh_target_for(tick);
-            target = clear || target < 0 ? 0 : target + lead;
+            target = clear || target < 0 ? 0 : target + lead * std::max(1, refreshes_per_tick());
             presenter.present(*b, tick, target);
             targets.push_back({tick, target});
             if (targets.size() > 16) targets.pop_front();
