@@ -31,6 +31,7 @@
     startedAt: 0, shownAt: 0,  // performance.now() when the program started, and when its first picture showed
     audio: { state: 'none', seconds: 0, peak: 0, gaps: 0, worklet: false, context: null },
     sync: [],  // per picture drawn: [time, tick, samples heard minus the samples it goes with]
+    pictures: { onTime: 0, late: 0, dropped: 0 },  // the program's pictures: drawn at their refresh, after it, never
   };
   window.tenfold = state;
 
@@ -394,10 +395,14 @@
     if (pauseSince >= 0) return;
     let due = null;
     while (pictures.length && pictures[0].target <= refreshCount) {
-      if (due) spare.push(due);
+      if (due) {
+        spare.push(due);
+        state.pictures.dropped++;
+      }
       due = pictures.shift();
     }
     if (!due) return;
+    state.pictures[due.target < refreshCount ? 'late' : 'onTime']++;
     screen2d.putImageData(due.image, 0, 0);
     setShown(due);
     if (audio) {

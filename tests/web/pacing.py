@@ -5,11 +5,14 @@
 
 Starts the show with a click and, from scene 2 on, for SECONDS (default 60), records the time of
 every refresh (a requestAnimationFrame loop of its own, started before the page's) and of every
-new picture put on the canvas (its drawing calls are wrapped before the page loads). A refresh
-counts where the pictures move: between two pictures less than 2.5 refreshes apart. Prints per
-run the refreshes, how many showed one new picture, none (a repeat) or two or more (a picture
-never seen), and the share that repeated or skipped; the last line is the worst share of RUNS
-(default 1) runs, which is what scripts/pacing-check compares with its target.
+new picture put on the canvas (its drawing calls are wrapped before the page loads; a picture
+drawn in a refresh's callbacks has that refresh's time). A refresh counts where the pictures move:
+between two pictures less than 2.5 refreshes apart. Prints per run the refreshes, how many showed
+one new picture, none (a repeat) or two or more (a picture never seen), and the share that
+repeated or skipped; then, from the page's own count, how many of the program's pictures were
+drawn at the refresh the program chose for each, later, or never (a repeat with none of these is
+a tick the program gave no picture for). The last line is the worst share of RUNS (default 1)
+runs, which is what scripts/pacing-check compares with its target.
 """
 import os
 import sys
@@ -21,13 +24,24 @@ from browser_test import Browser, check, page_address, start_with_a_click  # noq
 RECORDER = """
 (() => {
   const rec = window.__pacing = {refreshes: [], draws: []};
+  // A picture drawn inside a refresh's callbacks is stamped with that refresh's time, which all
+  // of them share; performance.now() is too coarse (0.1 ms) to order it against the refresh.
+  let frameTime = null;
+  const raf = window.requestAnimationFrame.bind(window);
+  window.requestAnimationFrame = (callback) => raf((time) => {
+    frameTime = time;
+    try { callback(time); } finally { frameTime = null; }
+  });
   const ctx = CanvasRenderingContext2D.prototype;
   for (const name of ['putImageData', 'drawImage']) {
     const original = ctx[name];
-    ctx[name] = function (...args) { rec.draws.push(performance.now()); return original.apply(this, args); };
+    ctx[name] = function (...args) {
+      rec.draws.push(frameTime !== null ? frameTime : performance.now());
+      return original.apply(this, args);
+    };
   }
-  const loop = () => { rec.refreshes.push(performance.now()); requestAnimationFrame(loop); };
-  requestAnimationFrame(loop);
+  const loop = (time) => { rec.refreshes.push(time); raf(loop); };
+  raf(loop);
 })();
 """
 
@@ -38,12 +52,16 @@ def measure(web, seconds):
         start_with_a_click(browser, address)
         browser.wait_for("window.tenfold.scene >= 2", 120, "scene 2")
         start = browser.evaluate("performance.now()")
+        before = browser.evaluate("({...window.tenfold.pictures})")
         time.sleep(seconds)
+        after = browser.evaluate("({...window.tenfold.pictures})")
         rec = browser.evaluate("(() => { const r = window.__pacing, from = %f;"
                                "return {refreshes: r.refreshes.filter(t => t >= from),"
                                "draws: r.draws.filter(t => t >= from)}; })()" % start)
         check(not browser.problems, "\n".join(browser.problems))
-    return count(rec["refreshes"], rec["draws"])
+    shown = count(rec["refreshes"], rec["draws"])
+    shown["pictures"] = {k: after[k] - before[k] for k in after}
+    return shown
 
 
 def count(refreshes, draws):
@@ -82,6 +100,10 @@ def main():
         worst = max(worst, wrong)
         print("page run %d: %.1f Hz, %d refreshes in motion: %d one new picture, %d none, %d two or more: %.2f %% wrong"
               % (run + 1, s["hz"], s["refreshes"], s["one"], s["none"], s["more"], wrong), flush=True)
+        p = s["pictures"]
+        if p:  # a page that counts them
+            print("  the program's pictures: %d drawn at the refresh it chose, %d later, %d never"
+                  % (p["onTime"], p["late"], p["dropped"]), flush=True)
     print("page worst: %.2f %% of the refreshes in motion repeated or skipped a picture" % worst)
     return 0
 
