@@ -258,10 +258,12 @@
     log.textContent += line + '\n';
   }
 
+  // The program's notes that it runs without a raised priority, which no page can give it, stay in
+  // the console section; every other line of its standard error shows under the picture.
   function printErr(text) {
     state.stderr.push(text);
     log.textContent += text + '\n';
-    showMessage(text);
+    if (!text.startsWith('d0h!')) showMessage(text);
   }
 
   function ended(status) {
