@@ -320,7 +320,8 @@ double along_y(const std::vector<std::array<double, 2>>& rows, double y) {
 MeshData statue() {
     // The section of the skull and the neck under the cloth: half widths across (x), to the
     // front and to the back; then what stands out of it, each over a width of angle round the front
-    // (radians each side), the cloth's wings round the sides and its tail at the back.
+    // (radians each side), the cloth's wings round the sides, set back behind the cheeks so that
+    // they frame the face rather than hide it, and its tail at the back.
     const std::vector<std::array<double, 2>> across{{-52, 15}, {-34, 17}, {-28, 24}, {-16, 27},
                                                     {0, 28},   {14, 28},  {24, 27},  {32, 24},  {38, 18},  {42, 10}};
     const std::vector<std::array<double, 2>> front{{-52, 14}, {-34, 16}, {-30, 24}, {-20, 29},
@@ -328,13 +329,13 @@ MeshData statue() {
     const std::vector<std::array<double, 2>> back{{-52, 18}, {-34, 22}, {-20, 34}, {0, 38},
                                                   {18, 38},  {28, 35},  {36, 28},  {42, 14}};
     const std::vector<std::array<double, 2>> brow{{0, 0}, {5, 9}, {8, 8}, {12, 0}};
-    const std::vector<std::array<double, 2>> nose{{-16, 0}, {-15, 8}, {-12, 22}, {-9, 18}, {-2, 10}, {3, 6}, {5, 0}};
+    const std::vector<std::array<double, 2>> nose{{-16, 0}, {-15, 7}, {-12, 16}, {-9, 13}, {-2, 7}, {3, 3}, {5, 0}};
     const std::vector<std::array<double, 2>> lips{{-27, 0}, {-23, 8}, {-20, 4}, {-17, 8}, {-15, 0}};
     const std::vector<std::array<double, 2>> chin{{-34, 0}, {-30, 9}, {-27, 3}, {-25, 0}};
-    const std::vector<std::array<double, 2>> beard{{-52, 0}, {-49, 9}, {-36, 13}, {-32, 0}};
+    const std::vector<std::array<double, 2>> beard{{-52, 0}, {-49, 6}, {-38, 9}, {-34, 0}};
     const std::vector<std::array<double, 2>> serpent{{18, 0}, {22, 10}, {28, 0}};
-    const std::vector<std::array<double, 2>> wings{{-52, 20}, {-46, 30}, {-34, 35}, {-28, 28}, {-16, 25}, {-10, 24},
-                                                   {14, 8},   {24, 0}};
+    const std::vector<std::array<double, 2>> wings{{-52, 12}, {-40, 20}, {-28, 24}, {-16, 22}, {-4, 18}, {8, 12},
+                                                   {20, 4},   {28, 0}};
     const std::vector<std::array<double, 2>> tail{{-52, 4}, {-46, 10}, {-28, 10}, {-22, 0}};
     auto radius = [&](double around, double y) {
         double a = std::atan2(std::sin(around), std::cos(around)), side = std::fabs(a);  // -pi to pi, 0 at the front
@@ -344,7 +345,7 @@ MeshData statue() {
         r += along_y(chin, y) * bump(a, 0.6) + along_y(beard, y) * bump(a, 0.34) + along_y(serpent, y) * bump(a, 0.16);
         r -= 8 * bump(y - 1, 5) * bump(side - 0.45, 0.28);  // the eyes, sunk under the brow
         r += 2 * bump(y - 16, 2) * (side < 1.5);              // the cloth's band over the forehead
-        r += along_y(wings, y) * bump(side - 1.85, 0.95) + along_y(tail, y) * bump(PI - side, 0.35);
+        r += along_y(wings, y) * bump(side - 2.0, 0.75) + along_y(tail, y) * bump(PI - side, 0.35);
         return r;
     };
     std::vector<double> levels{-52, -48, -44, -40, -37, -34, -31, -28, -25, -22, -19, -16, -13,
@@ -357,7 +358,10 @@ MeshData statue() {
     }
     MeshData m;
     round_the_axis(m, levels, around, 46, radius);
-    lay_along_scene4_line(m, -95, 10, 2.25, -PI / 6);
+    // Small enough to stay whole on screen, its chin and beard clear of the plaque over its neck;
+    // turned so that at the start of the scene, and every six seconds after, the face looks half
+    // to the viewer and half up the screen: nose, lips and chin stand out of its outline.
+    lay_along_scene4_line(m, -85, 10, 2.1, -PI / 9);
     return m;
 }
 
