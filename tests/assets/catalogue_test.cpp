@@ -155,9 +155,9 @@ const struct Object {
     int* index;
     float min_radius, max_radius;  // on the screen of its scene, in pixels
 } objects[] = {
-    // The head of scene 4 lies along the line the scene rocks it about, away from the point it
-    // turns about, and scene 10's rings reach past the smear's centre: their radii count from
-    // those points.
+    // The head of scene 4 lies on the line the scene rocks it about, away from the point it turns
+    // about, and scene 10's rings reach past the smear's centre: their radii count from those
+    // points.
     {"pentagon", &world_scene2, &obj_pentagon, 30, 60},  {"pyramid", &world_scene2, &obj_pyramid_a, 25, 80},
     {"sphere 3", &world_scene3, &obj_sphere3, 25, 60},   {"statue", &world_scene4, &obj_osiris, 100, 170},
     {"star", &world_scene5, &obj_star, 60, 100},          {"logo", &world_scene9, &obj_vl, 50, 110},
@@ -228,9 +228,9 @@ TEST_F(Catalogue, CullingLeavesNoHolesInAnyMesh) {
 }
 
 // The statue rocks in the middle of the screen, large in every frame of its swing (it turns about
-// its own length, so it never shrinks to an edge-on sliver); the two pictures drawn over it every
-// frame, at (0, 0) and (120, 160), must leave it in view. Its rocking is followed for the scene's
-// 22 s.
+// a line through its middle, and is thick enough to stay large edge on); the two pictures drawn
+// over it every frame, at (0, 0) and (120, 160), must leave it in view. Its rocking is followed
+// for the scene's 22 s.
 TEST_F(Catalogue, ScenePicturesLeaveTheRockingStatueInView) {
     World* w = &world_scene4;
     ObjectSlot& slot = w->slots[obj_osiris];

@@ -247,57 +247,28 @@ V3 turn_axis(V3 angles) {
 
 // Scene 4 turns its statue by (-0.25, -0.6, 3.14) at the start and then by (0.015, -0.01, 0) a
 // frame, reversing every three seconds: it swings through half a turn about one fixed line, which
-// rises across the screen to the upper right, and is in the middle of its swing 30 frames after
-// the start. This lays a figure modelled upright (x to its right, y up, z forward) along that
-// line, scaled by `size` into the scene's units: its origin `base` units from the point the scene
-// turns it about, up the line, and `aside` units to the upper left of the line, its head up the
-// line; its face turned by `turn` about its own length from facing the viewer in the middle of
-// the swing. The result is in the file's units (the catalogue loads the mesh at 0.9).
-void lay_along_scene4_line(MeshData& m, double base, double aside, double size, double turn) {
+// rises across the screen to the upper right and lies square to the viewer, and is back where it
+// was on its first frame at 4, 10 and 16 s. This places a figure modelled upright in pixels at
+// the statue's distance (x right, y up, z toward the viewer) as the viewer sees it on that first
+// frame, `size` times as large: its point (cx, cy) `at` units along the line from the point the
+// scene turns it about (up the line when positive) and `aside` units square to the line on the
+// screen (down the screen when positive). The result is in the file's units (the catalogue loads
+// the mesh at 0.9).
+void place_upright_in_scene4(MeshData& m, double cx, double cy, double at, double aside, double size) {
     const V3 rock{0.015, -0.01, 0};
-    const Matrix3 mid = turned({-0.25, -0.6, 3.14}, 30, rock);
+    const Matrix3 start = turned({-0.25, -0.6, 3.14}, 1, rock);
     V3 along = turn_axis(rock);
     if (along.x < 0) along = along * -1;  // to the right, so up the screen
-    const V3 ahead = unit(V3{0, 0, -1} - along * along.z), across = cross(along, ahead);
-    const V3 front = ahead * std::cos(turn) + across * std::sin(turn), right = cross(along, front);
-    const float* t = mid.m;
+    const V3 down{-along.y, along.x, 0};
+    const double px = 485.0 / 400;  // scene units to a pixel at the statue's distance
+    const float* t = start.m;
     for (V3& p : m.v) {
-        V3 w = along * (base + p.y * size) + right * (p.x * size - aside) + front * (p.z * size);
-        // The scene shows the file point f at f x 0.9 x mid, so f = w x mid's transpose / 0.9.
+        V3 w = along * at + down * aside + V3{p.x - cx, cy - p.y, -p.z} * (size * px);
+        // The scene shows the file point f at f x 0.9 x start, so f = w x start's transpose / 0.9.
         p = V3{w.x * t[0] + w.y * t[1] + w.z * t[2], w.x * t[3] + w.y * t[4] + w.z * t[5],
                w.x * t[6] + w.y * t[7] + w.z * t[8]} * (1 / 0.9);
     }
 }
-
-// A closed surface round the y axis: rings at the heights `levels` (bottom to top), each of n
-// points at the angles `around` (in order, from the front, +z, towards +x), at the distance
-// radius(angle, height) from the axis; closed by a point on the axis at the lowest ring's height
-// and one at `top`. Every side faces away from the axis, which needs no convex outline.
-template <class Radius>
-void round_the_axis(MeshData& m, const std::vector<double>& levels, const std::vector<double>& around, double top,
-                    Radius radius) {
-    int base = int(m.v.size()), n = int(around.size());
-    for (double y : levels)
-        for (double a : around) {
-            double r = radius(a, y);
-            m.add({r * std::sin(a), y, r * std::cos(a)});
-        }
-    int low = m.add({0, levels.front(), 0}), high = m.add({0, top, 0});
-    auto at = [&](size_t k, int i) { return base + int(k) * n + i % n; };
-    for (int i = 0; i < n; i++) {
-        m.tri(at(0, i), at(0, i + 1), low, {0, -1, 0});
-        for (size_t k = 0; k + 1 < levels.size(); k++) {
-            V3 mid = (m.v[size_t(at(k, i))] + m.v[size_t(at(k, i + 1))]) * 0.5, out{mid.x, 0, mid.z};
-            m.tri(at(k, i), at(k + 1, i), at(k, i + 1), out);
-            m.tri(at(k + 1, i), at(k + 1, i + 1), at(k, i + 1), out);
-        }
-        V3 rim = m.v[size_t(at(levels.size() - 1, i))];
-        m.tri(at(levels.size() - 1, i), at(levels.size() - 1, i + 1), high, {rim.x, 0, rim.z});
-    }
-}
-
-// A bump of height 1 at x = 0 falling to 0 at |x| = half.
-double bump(double x, double half) { return std::fabs(x) < half ? 0.5 + 0.5 * std::cos(PI * x / half) : 0; }
 
 // The value at y of a table of (y, value) rows in rising y, straight between rows, 0 outside.
 double along_y(const std::vector<std::array<double, 2>>& rows, double y) {
@@ -307,57 +278,80 @@ double along_y(const std::vector<std::array<double, 2>>& rows, double y) {
     return 0;
 }
 
-// Scene 4: the head of a fallen colossus in its headcloth, in one closed surface: the cloth's
-// crown and headband, its wings flaring beside the face and its lappets falling in front of the
-// shoulders, its tail behind; brow, eyes, nose, lips, chin and the long false beard, the serpent
-// on the brow; down to the neck. Brow, nose, lips and chin stand well out from the
-// face, so that its outline in profile is a head's. The scene tumbles its statue back and forth
-// through half a turn about one fixed line across the screen, rising to the upper right; a head
-// whose long axis lies along that line only turns about itself, so it keeps its place and its
-// size on the screen and shows its profiles and its face. It is modelled upright (x to its
-// right, y up, z forward, the face's middle at the origin) and then laid along that line, crown
-// to the upper right.
+// Scene 4: a head in profile, carved as a thick slab whose outline is the head's: the headcloth
+// with its band over the brow and its flap falling behind the ear to the shoulders, brow, sunk
+// eye, long straight nose, lips, chin and false beard. Both faces are flat and bright, so that
+// the whole outline stands out against the ground; the cloth's stripes are grooves whose steep
+// sides shade dark, stopped short of its rims so that its bright bands stay joined. The scene
+// rocks its statue back and forth about one fixed line rising across the screen; the slab lies
+// in a plane through that line, square to the viewer at the start of the scene (the point of the
+// swing it is back at at 4, 10 and 16 s), the head upright on the screen and facing right, its
+// middle near the line so that it keeps its place as it turns. Its thickness keeps it large when
+// it turns edge on; its other face shows the profile mirrored.
 MeshData statue() {
-    // The section of the skull and the neck under the cloth: half widths across (x), to the
-    // front and to the back; then what stands out of it, each over a width of angle round the front
-    // (radians each side), the cloth's wings round the sides and its tail at the back.
-    const std::vector<std::array<double, 2>> across{{-52, 15}, {-34, 17}, {-28, 24}, {-16, 27},
-                                                    {0, 28},   {14, 28},  {24, 27},  {32, 24},  {38, 18},  {42, 10}};
-    const std::vector<std::array<double, 2>> front{{-52, 14}, {-34, 16}, {-30, 24}, {-20, 29},
-                                                   {0, 31},   {14, 31},  {18, 33},  {28, 30},  {36, 22},  {42, 11}};
-    const std::vector<std::array<double, 2>> back{{-52, 18}, {-34, 22}, {-20, 34}, {0, 38},
-                                                  {18, 38},  {28, 35},  {36, 28},  {42, 14}};
-    const std::vector<std::array<double, 2>> brow{{0, 0}, {5, 9}, {8, 8}, {12, 0}};
-    const std::vector<std::array<double, 2>> nose{{-16, 0}, {-15, 8}, {-12, 22}, {-9, 18}, {-2, 10}, {3, 6}, {5, 0}};
-    const std::vector<std::array<double, 2>> lips{{-27, 0}, {-23, 8}, {-20, 4}, {-17, 8}, {-15, 0}};
-    const std::vector<std::array<double, 2>> chin{{-34, 0}, {-30, 9}, {-27, 3}, {-25, 0}};
-    const std::vector<std::array<double, 2>> beard{{-52, 0}, {-49, 9}, {-36, 13}, {-32, 0}};
-    const std::vector<std::array<double, 2>> serpent{{18, 0}, {22, 10}, {28, 0}};
-    const std::vector<std::array<double, 2>> wings{{-52, 20}, {-46, 30}, {-34, 35}, {-28, 28}, {-16, 25}, {-10, 24},
-                                                   {14, 8},   {24, 0}};
-    const std::vector<std::array<double, 2>> tail{{-52, 4}, {-46, 10}, {-28, 10}, {-22, 0}};
-    auto radius = [&](double around, double y) {
-        double a = std::atan2(std::sin(around), std::cos(around)), side = std::fabs(a);  // -pi to pi, 0 at the front
-        double wide = along_y(across, y), deep = along_y(std::cos(a) > 0 ? front : back, y);
-        double r = 1 / std::sqrt(std::pow(std::sin(a) / wide, 2) + std::pow(std::cos(a) / deep, 2));
-        r += along_y(brow, y) * bump(a, 0.9) + along_y(nose, y) * bump(a, 0.3) + along_y(lips, y) * bump(a, 0.5);
-        r += along_y(chin, y) * bump(a, 0.6) + along_y(beard, y) * bump(a, 0.34) + along_y(serpent, y) * bump(a, 0.16);
-        r -= 8 * bump(y - 1, 5) * bump(side - 0.45, 0.28);  // the eyes, sunk under the brow
-        r += 2 * bump(y - 16, 2) * (side < 1.5);              // the cloth's band over the forehead
-        r += along_y(wings, y) * bump(side - 1.85, 0.95) + along_y(tail, y) * bump(PI - side, 0.35);
-        return r;
+    // The outline, in pixels on the screen at the scene's distance (u forward, v up): the front
+    // and back of each row. Every row is one span, so the slab is a grid of rows by columns.
+    const std::vector<std::array<double, 2>> front{
+        {-112, 72}, {-70, 59},  {-66, 47},  {-62, 63},  {-53, 64}, {-49, 47}, {-43, 55}, {-39, 60}, {-35, 48},
+        {-31, 61},  {-25, 52},  {-21, 50},  {-17, 86},  {-13, 84}, {7, 49},   {10, 52},  {15, 66},  {19, 64},
+        {33, 58},   {37, 63},   {45, 63},   {47, 57},   {62, 54},  {80, 45},  {90, 34},  {97, 20},  {100, 8}};
+    const std::vector<std::array<double, 2>> back{
+        {-112, -116}, {-60, -102}, {-13, -86}, {23, -78}, {41, -75}, {59, -67}, {77, -54}, {91, -38}, {100, -20}};
+    // Where the cloth ends, as far behind the front: in front of the ear the face begins, below the
+    // chin the beard; over the band the cloth reaches the front but for a flat rim.
+    const std::vector<std::array<double, 2>> edge{{-112, 24}, {-67, 24}, {-64, 46}, {-40, 60}, {-10, 56},
+                                                  {20, 46},   {36, 36},  {37, 22},  {100, 22}};
+    // Rows: the grooves every 26 px on the cloth (flat for 16, then 5 down and 5 up), none near the
+    // bust's base or the crown, where the smear would cut bands off; and the outline's corners.
+    std::vector<double> rows;
+    for (double v = -126; v < 100; v += 26) rows.insert(rows.end(), {v, v + 16, v + 21});
+    for (auto& r : front) rows.push_back(r[0]);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [](double v) { return v < -112 || v > 100; }), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end(), [](double a, double b) { return b - a < 2.5; }), rows.end());
+    // Columns, back to front: across the cloth (its grooves between a flat rim at the back and a
+    // narrow bevel at its edge), then across the face.
+    const std::vector<double> cloth{0, 0.15, 0.24, 0.9, 1}, face{0.4, 0.75, 0.9, 1};
+    const size_t C = cloth.size() + face.size();
+    auto groove = [](double v, double v0, double period, double half) {
+        double phase = std::fmod(v - v0 + 10 * period, period), mid = period - half;
+        return std::max(0.0, 1 - std::fabs(phase - mid) / half);
     };
-    std::vector<double> levels{-52, -48, -44, -40, -37, -34, -31, -28, -25, -22, -19, -16, -13,
-                               -10, -7,  -4,  -1,  2,   5,   8,   12,  17,  23,  30,  36,  41};
-    std::vector<double> around;
-    const int n = 26;
-    for (int i = 0; i < n; i++) {
-        double t = 2.0 * i / n;  // 0 to 2: denser at the front, where the face is
-        around.push_back(t <= 1 ? PI * std::pow(t, 1.5) : 2 * PI - PI * std::pow(2 - t, 1.5));
-    }
+    const double thick = 25;  // half the slab's thickness
+    auto relief = [&](double v, size_t column) {
+        if (v > 1 && v < 16 && column == cloth.size() + 1) return -16.0;  // the eye
+        if (column < 2 || column > 3 || v < -95 || v > 70) return 0.0;
+        return -9.0 * groove(v, -126, 26, 5);  // the stripes
+    };
+    auto column_u = [&](double v, size_t i) {
+        double u0 = along_y(back, v), u1 = along_y(front, v), ue = u1 - along_y(edge, v);
+        return i < cloth.size() ? u0 + (ue - u0) * cloth[i] : ue + (u1 - ue) * face[i - cloth.size()];
+    };
     MeshData m;
-    round_the_axis(m, levels, around, 46, radius);
-    lay_along_scene4_line(m, -95, 10, 2.25, -PI / 6);
+    const size_t R = rows.size();
+    std::vector<std::vector<std::array<int, 2>>> at(R, std::vector<std::array<int, 2>>(C));
+    std::vector<std::vector<V3>> flat(R, std::vector<V3>(C));
+    for (size_t j = 0; j < R; j++) {
+        double v = rows[j];
+        for (size_t i = 0; i < C; i++) {
+            double u = column_u(v, i), z = thick + relief(v, i);
+            flat[j][i] = {u, v, 0};
+            at[j][i] = {m.add({u, v, z}), m.add({u, v, -z})};
+        }
+    }
+    auto quad = [&](int a, int b, int c, int d, V3 out) { m.polygon({a, b, c, d}, out); };
+    for (size_t j = 0; j + 1 < R; j++)
+        for (size_t i = 0; i + 1 < C; i++)
+            for (int s : {0, 1})
+                quad(at[j][i][s], at[j][i + 1][s], at[j + 1][i + 1][s], at[j + 1][i][s], {0, 0, s ? -1.0 : 1.0});
+    // The walls round the outline, each facing out of it.
+    auto wall = [&](size_t j0, size_t i0, size_t j1, size_t i1, double side) {
+        V3 d = flat[j1][i1] - flat[j0][i0];
+        quad(at[j0][i0][0], at[j1][i1][0], at[j1][i1][1], at[j0][i0][1], V3{d.y, -d.x, 0} * side);
+    };
+    for (size_t j = 0; j + 1 < R; j++) wall(j, 0, j + 1, 0, -1), wall(j, C - 1, j + 1, C - 1, 1);
+    for (size_t i = 0; i + 1 < C; i++) wall(0, i, 0, i + 1, 1), wall(R - 1, i, R - 1, i + 1, -1);
+    place_upright_in_scene4(m, -12, -30, -105, -17, 0.86);
     return m;
 }
 
