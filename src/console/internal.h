@@ -98,8 +98,6 @@ int64_t seek_first_shown(int64_t first, int64_t last);
 // user asked for begins.
 void seek_check();
 void seek_start_of_run();
-void request_jump_to_scene(int scene);
-void request_jump_by(int seconds);
 // The first tick scanned out in a scene (0: the show's start), -1 while it has not started.
 int64_t scene_start_tick(int scene);
 void audio_follow_seek();

@@ -169,16 +169,6 @@ void seek_check() {
 
 int64_t scene_start_tick(int scene) { return scene >= 0 && scene <= MOMENT_SCENES ? starts.at[scene] : -1; }
 
-void request_jump_to_scene(int scene) {
-    std::lock_guard<std::mutex> l(jump_mutex);
-    jump_scene = scene, jump_seconds = 0;
-}
-
-void request_jump_by(int seconds) {
-    std::lock_guard<std::mutex> l(jump_mutex);
-    jump_seconds += seconds, jump_scene = 0;
-}
-
 void seek_start_of_run() {
     starts = SceneStarts{};
     start_reached = !start_asked;
@@ -220,7 +210,9 @@ void console_restart() {
     begin(target);
 }
 
+// Seconds add up until the jump is taken.
 void con_request_jump(int scene, int seconds) {
-    if (scene) request_jump_to_scene(scene);
-    else request_jump_by(seconds);
+    std::lock_guard<std::mutex> l(jump_mutex);
+    if (scene) jump_scene = scene, jump_seconds = 0;
+    else jump_seconds += seconds, jump_scene = 0;
 }

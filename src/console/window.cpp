@@ -378,16 +378,10 @@ struct WindowDisplay : Display {
         if (server.x) presenter.close(server.x);
         final_hz = refresh_hz();
         final_per_tick = refreshes_per_tick();
-        if (vsync) note_refresh_lost(now_ns());
+        if (vsync) note_refresh_lost(monotonic_ns());
         server.close();
         if (window) SDL_DestroyWindow(window);
         SDL_Quit();  // SDL serves only this window
-    }
-
-    static int64_t now_ns() {
-        timespec t;
-        clock_gettime(CLOCK_MONOTONIC, &t);
-        return t.tv_sec * NS_PER_SECOND + t.tv_nsec;
     }
 
     void draw_picture() {
@@ -414,7 +408,7 @@ struct WindowDisplay : Display {
         } else if (server.x) {
             server.draw(indices.data(), colours, p, server.window_picture, clear);
             XSync(server.x, False);  // one picture in flight: a busy server drops pictures, not queues them
-            if (presenter.queue) drawn_at.push_back({now_ns(), tick});
+            if (presenter.queue) drawn_at.push_back({monotonic_ns(), tick});
         } else {
             draw_on_surface(p);
         }
@@ -458,7 +452,7 @@ struct WindowDisplay : Display {
             }
             free(e);
         }
-        int64_t now = now_ns();
+        int64_t now = monotonic_ns();
         if (last_report_ns && now - last_report_ns > LOST_NS) {
             if (vsync) note_refresh_lost(now);
             last_report_ns = 0;
@@ -515,8 +509,8 @@ struct WindowDisplay : Display {
             if (k == SDLK_ESCAPE) request_quit(1);
             if (k == SDLK_SPACE && !e.key.repeat) con_toggle_pause();
             if (k == SDLK_F12 && !e.key.repeat) request_screenshot();
-            if (k >= SDLK_0 && k <= SDLK_9) request_jump_to_scene(k == SDLK_0 ? 10 : int(k - SDLK_0));
-            if (k == SDLK_RIGHT || k == SDLK_LEFT) request_jump_by(k == SDLK_RIGHT ? 10 : -10);
+            if (k >= SDLK_0 && k <= SDLK_9) con_request_jump(k == SDLK_0 ? 10 : int(k - SDLK_0), 0);
+            if (k == SDLK_RIGHT || k == SDLK_LEFT) con_request_jump(0, k == SDLK_RIGHT ? 10 : -10);
             bool toggle = k == SDLK_F11 || (k == SDLK_RETURN && (e.key.keysym.mod & KMOD_ALT));
             if (toggle && !e.key.repeat) toggle_fullscreen();  // a held key toggles once
         }
