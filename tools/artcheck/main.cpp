@@ -171,8 +171,10 @@ void light(const ScanFrame& f, double seconds) {
 }
 
 bool objects(const ScanFrame& f, int scene, double seconds) {
-    // Scene 10 draws its objects into a buffer that it shows only every second frame.
-    if (scene == 10 && memcmp(f.indices, frame_buf->pixels, FRAME_BYTES) != 0) return false;
+    // Scene 10's objects are seen only in every second frame: the one filtered out of the main
+    // buffer they were drawn into. In the other, the main buffer itself is shown, the filter's
+    // output over what the renderer drew.
+    if (scene == 10 && memcmp(f.indices, frame_buf->pixels, FRAME_BYTES) == 0) return false;
     PixelSet object = object_pixels(f, scene), ring = ring_around(object, 6);
     double contrast = contrast_ratio(f.rgb, object, ring), hue = hue_difference(f.rgb, object, ring);
     double shared = shared_colours(f.rgb, object, ring, 0.9), cover = double(count(object)) / PIXELS;
